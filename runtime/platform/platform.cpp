@@ -1,0 +1,27 @@
+// Holds the one installed platform that the runtime talks to.
+#include "runtime/platform/platform.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace rt::platform {
+namespace {
+std::unique_ptr<Platform>& slot() {
+  static std::unique_ptr<Platform> platform;
+  return platform;
+}
+}  // namespace
+
+Platform& current() {
+  if (!slot()) {
+    std::fputs("runtime used before a platform was installed\n", stderr);
+    std::abort();
+  }
+  return *slot();
+}
+
+void install(std::unique_ptr<Platform> platform) { slot() = std::move(platform); }
+
+bool installed() { return slot() != nullptr; }
+
+}  // namespace rt::platform
