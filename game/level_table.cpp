@@ -1,0 +1,56 @@
+// Copying the level table and the current world's column of the world table into the game state.
+#include "game/level_table.hpp"
+
+#include "game/tables.hpp"
+#include "runtime/image.hpp"
+#include "runtime/sound.hpp"
+#include "runtime/text.hpp"
+
+namespace game {
+
+void fill_level_table(GameState& s) {
+  for (int r = 0; r < tables::kLevels; ++r) {
+    const tables::LevelRow& row = tables::kLevelTable[r];
+    s.level_dialogue[r] = rt::from_latin1(row.dialogue);
+    s.level_from[r] = row.from;
+    s.level_to[r] = row.to;
+    s.level_quota[r] = s.deliveries_per_level;
+    s.level_rain[r] = row.rain;
+    s.level_fog[r] = row.fog;
+    if (row.writes_overlay_alpha) s.level_overlay_alpha[r] = row.overlay_alpha;
+    s.level_snow[r] = row.snow;
+    s.level_sandstorm[r] = row.sandstorm;
+    s.level_wind[r] = row.wind;
+    s.level_flyer_y[r] = row.flyer_y;
+    s.level_back_r[r] = row.back.r;
+    s.level_back_g[r] = row.back.g;
+    s.level_back_b[r] = row.back.b;
+    s.level_game_r[r] = row.game.r;
+    s.level_game_g[r] = row.game.g;
+    s.level_game_b[r] = row.game.b;
+  }
+}
+
+void apply_world_block(GameState& s) {
+  const tables::WorldRow& w = tables::kWorldTable[s.world - 1];
+  // Paused until the level start resumes it; the previous music channel is simply dropped.
+  s.music_channel = rt::start_sound_paused(s.world_song[w.song], 0);
+  for (int i = 0; i < 4; ++i) s.speaker_img[i] = rt::load_image(rt::from_latin1(w.speakers[i]), tables::kMaskFlag);
+  const int layer_flags = w.city_layer_flags ? s.city_layer_flags : tables::kMaskFlag;
+  for (int i = 0; i < kTiles; ++i) s.game_layer_img[i] = rt::load_image(rt::from_latin1(w.game_tiles[i]), layer_flags);
+  for (int i = 0; i < kTiles; ++i) {
+    s.back_layer_img[i] = rt::load_image(rt::from_latin1(w.back_tiles[i]), tables::kBackTileFlags);
+  }
+  for (int i = 0; i < kTiles; ++i) {
+    s.front_layer_img[i] = rt::load_image(rt::from_latin1(w.front_tiles[i]), layer_flags);
+  }
+  s.wrench_x = w.repair.x;
+  s.wrench_y = w.repair.y;
+  for (int i = 0; i < kStations; ++i) {
+    s.station_x[i] = w.stations[i].x;
+    s.station_y[i] = w.stations[i].y;
+  }
+  s.wrench_half_w = w.repair_half_w;
+}
+
+}  // namespace game

@@ -1,1 +1,0 @@
-// Placeholder translation unit until the game's own sources land; removed with the first of them.
