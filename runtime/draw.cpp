@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 #include "runtime/font.hpp"
@@ -33,6 +34,21 @@ void draw_picture(Renderer& r, const Picture& picture, float tx, float ty, float
   const TexVertex corners[4] = {
       {tl.x, tl.y, 0.0f, 0.0f}, {tr.x, tr.y, 1.0f, 0.0f}, {br.x, br.y, 1.0f, 1.0f}, {bl.x, bl.y, 0.0f, 1.0f}};
   r.draw_textured_quad(picture, corners, current_colour());
+}
+
+// Cosine and sine of the oval angles -i x 360 / n, made once per point count: the game draws
+// hundreds of small ovals a frame, all with the same few counts.
+const std::vector<Point>& unit_oval(int n) {
+  static std::unordered_map<int, std::vector<Point>> ovals;
+  std::vector<Point>& points = ovals[n];
+  if (points.empty()) {
+    points.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      const double angle = -i * 360.0 / n * (3.14159265358979323846 / 180.0);
+      points[i] = Point{static_cast<float>(std::cos(angle)), static_cast<float>(std::sin(angle))};
+    }
+  }
+  return points;
 }
 
 }  // namespace
@@ -68,13 +84,10 @@ void draw_oval(float x, float y, float w, float h) {
   const float rx = w * 0.5f, ry = h * 0.5f;
   const float cx = -d.handle_x + rx, cy = -d.handle_y + ry;
   const int n = oval_point_count(w, h);
+  const std::vector<Point>& unit = unit_oval(n);
   static std::vector<Point> points;
   points.resize(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) {
-    const double angle = -i * 360.0 / n * (3.14159265358979323846 / 180.0);
-    points[i] = place(d, tx, ty, cx + static_cast<float>(std::cos(angle)) * rx,
-                      cy - static_cast<float>(std::sin(angle)) * ry);
-  }
+  for (int i = 0; i < n; ++i) points[i] = place(d, tx, ty, cx + unit[i].x * rx, cy - unit[i].y * ry);
   r.fill_polygon(&points[0].x, n, current_colour());
 }
 
