@@ -41,14 +41,19 @@ class ScriptedPlatform : public Platform {
   int frame_width() const { return frame_width_; }
   int frame_height() const { return frame_height_; }
   bool window_open() const { return window_open_; }
+  bool window_fullscreen() const { return window_fullscreen_; }
   bool pointer_hidden() const { return pointer_hidden_; }
+  int pointer_x() const { return pointer_x_; }
+  int pointer_y() const { return pointer_y_; }
 
   // Audio: pulls frames from the open device into the capture buffer (stereo, interleaved).
   void render_audio(int frames);
   const std::vector<std::int16_t>& captured_audio() const { return captured_audio_; }
+  // Stands in for the audio pump thread: run whenever the virtual clock moves and before each capture.
   void set_audio_pump(std::function<void()> pump) { audio_pump_ = std::move(pump); }
 
   // Moves the virtual clock forward (ticks and timed events become due).
+  // wait_event moves it to the next tick or timed event and throws std::logic_error when there is none.
   void advance_clock(std::uint32_t ms);
 
   bool open_window(int width, int height, bool fullscreen, SurfaceKind kind) override;
@@ -69,6 +74,8 @@ class ScriptedPlatform : public Platform {
  private:
   void after_present(bool wait_vblank);
   void release_due_events();
+  bool next_deadline(std::uint32_t& ms) const;
+  void run_audio_pump();
 
   Options options_;
   std::uint32_t now_;
@@ -76,7 +83,9 @@ class ScriptedPlatform : public Platform {
   std::vector<std::uint32_t> last_frame_;
   int frame_width_ = 0, frame_height_ = 0;
   bool window_open_ = false;
+  bool window_fullscreen_ = false;
   bool pointer_hidden_ = false;
+  int pointer_x_ = 0, pointer_y_ = 0;
   std::multimap<int, Event> by_frame_;
   std::multimap<std::uint32_t, Event> by_time_;
   std::vector<Event> pending_;

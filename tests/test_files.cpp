@@ -1,0 +1,116 @@
+// Reading and writing text lines the way the score file needs them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "runtime/files.hpp"
+
+namespace {
+class Files : public ::testing::Test {
+ protected:
+  std::string path(const char* name) { return ::testing::TempDir() + "sky_files_" + name; }
+  rt::String upath(const char* name) { return rt::from_latin1(path(name)); }
+  void write_bytes(const char* name, const std::string& bytes) {
+    std::ofstream(path(name), std::ios::binary) << bytes;
+  }
+  std::string read_bytes(const char* name) {
+    std::ifstream in(path(name), std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+};
+}  // namespace
+
+TEST_F(Files, LineEndsOfEveryKindAndAnUnterminatedLastLine) {
+  write_bytes("ends", std::string("crlf\r\nlf\nnul\0mid\rdle\r\n\nlast", 28));
+  const int s = rt::open_read_file(upath("ends"));
+  ASSERT_NE(s, 0);
+  EXPECT_EQ(rt::read_line(s), u"crlf");
+  EXPECT_EQ(rt::read_line(s), u"lf");
+  EXPECT_EQ(rt::read_line(s), u"nul");
+  EXPECT_EQ(rt::read_line(s), u"middle") << "a carriage return anywhere is dropped";
+  EXPECT_EQ(rt::at_end_of_stream(s), 0);
+  EXPECT_EQ(rt::read_line(s), u"");
+  EXPECT_EQ(rt::at_end_of_stream(s), 0);
+  EXPECT_EQ(rt::read_line(s), u"last");
+  EXPECT_EQ(rt::at_end_of_stream(s), 1);
+  EXPECT_EQ(rt::read_line(s), u"");
+  rt::close_stream(s);
+  rt::close_stream(s);
+}
+
+TEST_F(Files, EndOfStreamAfterAFinalLineFeed) {
+  write_bytes("final", "a\r\nb\r\n");
+  const int s = rt::open_read_file(upath("final"));
+  EXPECT_EQ(rt::read_line(s), u"a");
+  EXPECT_EQ(rt::read_line(s), u"b");
+  EXPECT_EQ(rt::at_end_of_stream(s), 1);
+  rt::close_stream(s);
+}
+
+TEST_F(Files, EmptyFileIsAtItsEndAtOnce) {
+  write_bytes("empty", "");
+  const int s = rt::open_read_file(upath("empty"));
+  ASSERT_NE(s, 0);
+  EXPECT_EQ(rt::at_end_of_stream(s), 1);
+  EXPECT_EQ(rt::read_line(s), u"");
+  rt::close_stream(s);
+}
+
+TEST_F(Files, BytesReadAsLatinOneCharacters) {
+  write_bytes("latin", "L\xe4sk\xff\n");
+  const int s = rt::open_read_file(upath("latin"));
+  EXPECT_EQ(rt::read_line(s), u"L\u00e4sk\u00ff");
+  rt::close_stream(s);
+}
+
+TEST_F(Files, WriteLineWritesLowBytesAndCrLf) {
+  const int s = rt::open_write_file(upath("out"));
+  ASSERT_NE(s, 0);
+  EXPECT_EQ(rt::write_line(s, u"\u00e4 1200"), 1);
+  EXPECT_EQ(rt::write_line(s, u""), 1);
+  EXPECT_EQ(rt::at_end_of_stream(s), 1) << "size follows the position while writing";
+  rt::close_stream(s);
+  EXPECT_EQ(read_bytes("out"), "\xe4 1200\r\n\r\n");
+}
+
+TEST_F(Files, WriteTruncatesAnExistingFile) {
+  write_bytes("trunc", "old content that is long\r\n");
+  const int s = rt::open_write_file(upath("trunc"));
+  rt::write_line(s, u"new");
+  rt::close_stream(s);
+  EXPECT_EQ(read_bytes("trunc"), "new\r\n");
+}
+
+TEST_F(Files, BackslashesAreFolderSeparators) {
+  write_bytes("slash", "x\n");
+  std::string windows_style = path("slash");
+  for (char& c : windows_style) {
+    if (c == '/') c = '\\';
+  }
+  const int s = rt::open_read_file(rt::from_latin1(windows_style));
+  ASSERT_NE(s, 0);
+  EXPECT_EQ(rt::read_line(s), u"x");
+  rt::close_stream(s);
+}
+
+TEST_F(Files, MissingFileAndUnknownHandlesAreHarmless) {
+  EXPECT_EQ(rt::open_read_file(upath("does_not_exist")), 0);
+  EXPECT_EQ(rt::open_write_file(u"/no/such/folder/scores.txt"), 0);
+  EXPECT_EQ(rt::read_line(0), u"");
+  EXPECT_EQ(rt::write_line(0, u"x"), 0);
+  EXPECT_EQ(rt::at_end_of_stream(12345), 1);
+  rt::close_stream(0);
+}
+
+TEST_F(Files, ClosedStreamNoLongerReads) {
+  write_bytes("closed", "a\nb\n");
+  const int s = rt::open_read_file(upath("closed"));
+  rt::close_stream(s);
+  EXPECT_EQ(rt::read_line(s), u"");
+  EXPECT_EQ(rt::write_line(s, u"x"), 0);
+}
