@@ -1,0 +1,10 @@
+// Translation of SDL key events to Windows virtual-key codes.
+#pragma once
+
+namespace rt::platform {
+
+// The virtual key for an SDL scancode and the layout's key symbol; 0 for keys the game has no code for.
+// Letters follow the layout's symbol (as Windows does), every other key its position.
+int virtual_key_from_sdl(int scancode, int keysym);
+
+}  // namespace rt::platform

@@ -1,0 +1,308 @@
+// The platform players run on: an SDL2 window, event queue, timer threads, monotonic clock and audio device.
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "runtime/platform/platform.hpp"
+#include "runtime/platform/sdl_keys.hpp"
+
+namespace rt::platform {
+namespace {
+
+// Pushes one user event per period, each deadline counted from the start so that ticks never drift.
+class TickThread {
+ public:
+  TickThread(Uint32 event_type, int timer, int period_ms) {
+    thread_ = std::thread([this, event_type, timer, period_ms] { run(event_type, timer, period_ms); });
+  }
+  ~TickThread() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  void run(Uint32 event_type, int timer, int period_ms) {
+    auto deadline = std::chrono::steady_clock::now();
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      deadline += std::chrono::milliseconds(period_ms);
+      if (wake_.wait_until(lock, deadline, [this] { return stopping_; })) return;
+      SDL_Event event{};
+      event.type = event_type;
+      event.user.code = timer;
+      SDL_PushEvent(&event);
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+class SdlPlatform : public Platform {
+ public:
+  ~SdlPlatform() override {
+    timers_.clear();
+    close_audio();
+    close_window();
+    if (initialised_ != 0) SDL_Quit();
+  }
+
+  bool open_window(int width, int height, bool fullscreen, SurfaceKind kind) override {
+    close_window();
+    if (!init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) return false;
+    const bool gl = kind == SurfaceKind::OpenGL;
+    // Only the full-screen OpenGL screen gives the desktop back when it loses the focus.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, gl && fullscreen ? "1" : "0");
+    Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    if (gl) {
+      flags |= SDL_WINDOW_OPENGL;
+      SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+      SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+      SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+      SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    }
+    window_ = SDL_CreateWindow("Sky Freight", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    if (window_ == nullptr) return false;
+    width_ = width;
+    height_ = height;
+    const bool made = gl ? make_gl_context() : make_streaming_texture();
+    if (!made) {
+      close_window();
+      return false;
+    }
+    SDL_StopTextInput();
+    return true;
+  }
+
+  void close_window() override {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+    if (gl_context_ != nullptr) SDL_GL_DeleteContext(gl_context_);
+    if (window_ != nullptr) {
+      SDL_DestroyWindow(window_);
+      SDL_ShowCursor(SDL_ENABLE);
+    }
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    gl_context_ = nullptr;
+    window_ = nullptr;
+    swap_interval_ = -1;
+    renderer_vsync_ = -1;
+  }
+
+  void present_pixels(const std::uint32_t* argb, int width, int height, bool wait_vblank) override {
+    if (renderer_ == nullptr) return;
+    if (width != texture_width_ || height != texture_height_) {
+      SDL_DestroyTexture(texture_);
+      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+      texture_width_ = texture_ != nullptr ? width : 0;
+      texture_height_ = texture_ != nullptr ? height : 0;
+      SDL_RenderSetLogicalSize(renderer_, width, height);
+    }
+    if (texture_ == nullptr) return;
+    const int vsync = wait_vblank ? 1 : 0;
+    if (vsync != renderer_vsync_) {
+      SDL_RenderSetVSync(renderer_, vsync);  // unsupported by some back-ends; pacing is measured anyway
+      renderer_vsync_ = vsync;
+    }
+    SDL_UpdateTexture(texture_, nullptr, argb, width * 4);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+  }
+
+  void swap_gl(bool wait_vblank) override {
+    if (gl_context_ == nullptr) return;
+    const int interval = wait_vblank ? 1 : 0;
+    if (interval != swap_interval_) {
+      SDL_GL_SetSwapInterval(interval);  // fails under Xvfb; pacing is measured anyway
+      swap_interval_ = interval;
+    }
+    SDL_GL_SwapWindow(window_);
+  }
+
+  void gl_drawable_size(int& width, int& height) override {
+    width = 0;
+    height = 0;
+    if (window_ != nullptr) SDL_GL_GetDrawableSize(window_, &width, &height);
+  }
+
+  void hide_pointer() override {
+    if (window_ != nullptr) SDL_ShowCursor(SDL_DISABLE);
+  }
+
+  // (x, y) is a point of the picture, which is scaled to fit the window and centred in it.
+  void warp_pointer(int x, int y) override {
+    if (window_ == nullptr || width_ <= 0 || height_ <= 0) return;
+    int window_width = 0, window_height = 0;
+    SDL_GetWindowSize(window_, &window_width, &window_height);
+    const float scale = std::min(static_cast<float>(window_width) / width_, static_cast<float>(window_height) / height_);
+    const float left = (window_width - width_ * scale) * 0.5f;
+    const float top = (window_height - height_ * scale) * 0.5f;
+    SDL_WarpMouseInWindow(window_, static_cast<int>(left + x * scale), static_cast<int>(top + y * scale));
+  }
+
+  bool poll_event(Event& event) override {
+    if (!init(SDL_INIT_EVENTS)) return false;
+    SDL_Event sdl_event;
+    while (SDL_PollEvent(&sdl_event) != 0) {
+      if (translate(sdl_event, event)) return true;
+    }
+    return false;
+  }
+
+  // Waits without taking the event, so that the next poll still sees it.
+  void wait_event() override {
+    if (init(SDL_INIT_EVENTS)) SDL_WaitEvent(nullptr);
+  }
+
+  std::uint32_t clock_ms() override {
+    const auto since_boot = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since_boot).count());
+  }
+
+  void sleep_ms(int ms) override {
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
+
+  bool start_periodic_timer(int timer, int period_ms) override {
+    if (period_ms <= 0 || !init(SDL_INIT_EVENTS) || tick_event_type() == 0) return false;
+    timers_.push_back(std::make_unique<TickThread>(tick_event_type(), timer, period_ms));
+    return true;
+  }
+
+  bool open_audio(AudioPull pull, void* context) override {
+    close_audio();
+    if (!init(SDL_INIT_AUDIO)) return false;
+    audio_pull_ = pull;
+    audio_context_ = context;
+    SDL_AudioSpec want{};
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 512;
+    want.callback = &SdlPlatform::audio_callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    audio_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (audio_device_ == 0) return false;
+    SDL_PauseAudioDevice(audio_device_, 0);
+    return true;
+  }
+
+  void close_audio() override {
+    if (audio_device_ != 0) SDL_CloseAudioDevice(audio_device_);
+    audio_device_ = 0;
+  }
+
+ private:
+  // SDL is started piece by piece, so a program that never opens a window needs no video driver.
+  bool init(Uint32 subsystems) {
+    const Uint32 missing = subsystems & ~initialised_;
+    if (missing == 0) return true;
+    // SDL's own SIGINT/SIGTERM handlers would turn a kill into a close request that the game ignores.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(missing) != 0) return false;
+    initialised_ |= missing;
+    return true;
+  }
+
+  Uint32 tick_event_type() {
+    if (tick_event_type_ == 0) {
+      const Uint32 registered = SDL_RegisterEvents(1);
+      if (registered != static_cast<Uint32>(-1)) tick_event_type_ = registered;
+    }
+    return tick_event_type_;
+  }
+
+  bool make_streaming_texture() {
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (renderer_ == nullptr) return false;
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    SDL_RenderSetLogicalSize(renderer_, width_, height_);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width_, height_);
+    texture_width_ = width_;
+    texture_height_ = height_;
+    return texture_ != nullptr;
+  }
+
+  bool make_gl_context() {
+    gl_context_ = SDL_GL_CreateContext(window_);
+    return gl_context_ != nullptr && SDL_GL_MakeCurrent(window_, gl_context_) == 0;
+  }
+
+  bool translate(const SDL_Event& sdl_event, Event& event) {
+    switch (sdl_event.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        const SDL_Keysym& keysym = sdl_event.key.keysym;
+        const int key = virtual_key_from_sdl(keysym.scancode, keysym.sym);
+        if (key == 0) return false;
+        event = Event{sdl_event.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp, key};
+        event.repeat = sdl_event.key.repeat != 0;
+        return true;
+      }
+      case SDL_WINDOWEVENT:
+        switch (sdl_event.window.event) {
+          case SDL_WINDOWEVENT_FOCUS_GAINED:
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            event = Event{EventType::FocusChange};
+            return true;
+          case SDL_WINDOWEVENT_CLOSE:
+            event = Event{EventType::CloseRequest};
+            return true;
+          default:
+            return false;
+        }
+      case SDL_QUIT:
+        event = Event{EventType::CloseRequest};
+        return true;
+      default:
+        if (tick_event_type_ != 0 && sdl_event.type == tick_event_type_) {
+          event = Event{EventType::TimerTick};
+          event.timer = sdl_event.user.code;
+          return true;
+        }
+        return false;
+    }
+  }
+
+  static void SDLCALL audio_callback(void* userdata, Uint8* stream, int length) {
+    auto* self = static_cast<SdlPlatform*>(userdata);
+    self->audio_pull_(self->audio_context_, reinterpret_cast<std::int16_t*>(stream), length / 4);
+  }
+
+  Uint32 initialised_ = 0;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  SDL_GLContext gl_context_ = nullptr;
+  int width_ = 0, height_ = 0;
+  int texture_width_ = 0, texture_height_ = 0;
+  int swap_interval_ = -1;
+  int renderer_vsync_ = -1;
+  Uint32 tick_event_type_ = 0;
+  std::vector<std::unique_ptr<TickThread>> timers_;
+  SDL_AudioDeviceID audio_device_ = 0;
+  AudioPull audio_pull_ = nullptr;
+  void* audio_context_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> make_sdl_platform() { return std::make_unique<SdlPlatform>(); }
+
+}  // namespace rt::platform
