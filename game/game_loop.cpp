@@ -1,8 +1,9 @@
 // One game: the worlds and their levels, then the end of the game.
 #include "game/game_loop.hpp"
 
+#include "game/high_scores.hpp"
+#include "game/name_entry.hpp"
 #include "game/world_setup.hpp"
-#include "runtime/screen.hpp"
 
 namespace game {
 
@@ -11,9 +12,9 @@ void run_one_game(GameState& s) {
   // Levels are not flyable yet: the game ends right after its first world has loaded.
 }
 
-void finish_game(GameState&) {
-  // Name entry and saving the table come later; for now the game just closes its display.
-  rt::close_screen();
+void finish_game(GameState& s) {
+  enter_name(s);
+  close_game(s);
 }
 
 }  // namespace game
