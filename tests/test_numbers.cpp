@@ -38,17 +38,6 @@ TEST(RandomGenerator, RandomBetweenScalesEitherOrderAndAlwaysTakesTwoSteps) {
   EXPECT_EQ(rt::random_steps_taken() - before, 2u);
 }
 
-TEST(RandomGenerator, StateStaysInRangeOverALongRun) {
-  rt::set_random_state(1);
-  for (int i = 0; i < 100000; ++i) {
-    const double r = rt::random_unit();
-    ASSERT_GE(r, 0.0);
-    ASSERT_LT(r, 1.0);
-    ASSERT_GE(rt::random_state(), 1);
-    ASSERT_LE(rt::random_state(), 2147483646);
-  }
-}
-
 TEST(Numbers, FloatToIntTruncatesTowardZero) {
   EXPECT_EQ(rt::float_to_int(2.5), 2);
   EXPECT_EQ(rt::float_to_int(3.5), 3);

@@ -42,20 +42,6 @@ TEST(ScriptedPlatform, TicksAndTimedEventsArriveInTimeOrder) {
   EXPECT_EQ(events[3].type, EventType::TimerTick);
 }
 
-TEST(ScriptedPlatform, WaitMovesTheClockToTheNextDeadlineOnly) {
-  ScriptedPlatform p;
-  const std::uint32_t t0 = p.clock_ms();
-  p.start_periodic_timer(1, 16);
-  p.wait_event();
-  EXPECT_EQ(p.clock_ms() - t0, 16u);
-  p.wait_event();
-  EXPECT_EQ(p.clock_ms() - t0, 16u) << "an event is already pending";
-  drain(p);
-  p.push_event(Event{EventType::FocusChange});
-  p.wait_event();
-  EXPECT_EQ(p.clock_ms() - t0, 16u);
-}
-
 TEST(ScriptedPlatform, FrameEventsWaitForTheirPresent) {
   ScriptedPlatform p;
   p.tap_key_at_frame(2, 'Z');
@@ -91,15 +77,6 @@ TEST(ScriptedPlatform, VblankPresentsLandOnTheSixtyHertzGrid) {
   EXPECT_EQ(p.clock_ms() - t0, 116u);
 }
 
-TEST(ScriptedPlatform, NoVblankMeansPresentsNeverWait) {
-  ScriptedPlatform::Options options;
-  options.vblank_hz = 0;
-  ScriptedPlatform p(options);
-  const std::uint32_t t0 = p.clock_ms();
-  p.swap_gl(true);
-  EXPECT_EQ(p.clock_ms(), t0);
-}
-
 TEST(ScriptedPlatform, FrameHookSeesTheCountAndCanStopARun) {
   ScriptedPlatform p;
   std::vector<int> seen;
@@ -110,21 +87,6 @@ TEST(ScriptedPlatform, FrameHookSeesTheCountAndCanStopARun) {
   p.swap_gl(false);
   EXPECT_THROW(p.swap_gl(false), rt::platform::ScenarioStop);
   EXPECT_EQ(seen, (std::vector<int>{1, 2}));
-}
-
-TEST(ScriptedPlatform, OpenGlAndAudioFollowTheOptions) {
-  ScriptedPlatform plain;
-  EXPECT_FALSE(plain.open_window(1024, 768, true, rt::platform::SurfaceKind::OpenGL));
-  ScriptedPlatform::Options options;
-  options.gl_available = true;
-  options.audio_available = false;
-  ScriptedPlatform gl(options);
-  EXPECT_TRUE(gl.open_window(1024, 768, true, rt::platform::SurfaceKind::OpenGL));
-  int w = 0, h = 0;
-  gl.gl_drawable_size(w, h);
-  EXPECT_EQ(w, 1024);
-  EXPECT_EQ(h, 768);
-  EXPECT_FALSE(gl.open_audio([](void*, std::int16_t*, int) {}, nullptr));
 }
 
 TEST(ScriptedPlatform, AudioCaptureRunsThePumpThenPulls) {
