@@ -2,14 +2,27 @@
 #include "game/game_loop.hpp"
 
 #include "game/high_scores.hpp"
+#include "game/level_end.hpp"
 #include "game/name_entry.hpp"
+#include "game/play.hpp"
 #include "game/world_setup.hpp"
 
 namespace game {
 
 void run_one_game(GameState& s) {
-  world_setup(s);
-  // Levels are not flyable yet: the game ends right after its first world has loaded.
+  for (;;) {
+    world_setup(s);
+    for (;;) {
+      start_level(s);
+      if (run_play_loop(s) != PlayEnd::QuotaReached) {
+        end_game(s);
+        return;
+      }
+      const AfterLevel next = end_level(s);
+      if (next == AfterLevel::NameEntry) return;
+      if (next == AfterLevel::NextWorld) break;
+    }
+  }
 }
 
 void finish_game(GameState& s) {
