@@ -10,17 +10,21 @@
 namespace game {
 
 void run_one_game(GameState& s) {
+  world_setup(s);
   for (;;) {
-    world_setup(s);
-    for (;;) {
-      start_level(s);
-      if (run_play_loop(s) != PlayEnd::QuotaReached) {
-        end_game(s);
+    start_level(s);
+    if (run_play_loop(s) != PlayEnd::QuotaReached) {
+      end_game(s);
+      return;
+    }
+    switch (end_level(s)) {
+      case AfterLevel::NextLevel:
+        break;
+      case AfterLevel::NextWorld:
+        world_setup(s);
+        break;
+      case AfterLevel::NameEntry:
         return;
-      }
-      const AfterLevel next = end_level(s);
-      if (next == AfterLevel::NameEntry) return;
-      if (next == AfterLevel::NextWorld) break;
     }
   }
 }
