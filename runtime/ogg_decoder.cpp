@@ -1,0 +1,98 @@
+// Ogg Vorbis reader: decodes a whole stream held in memory to 16-bit PCM through vorbisfile.
+#include <vorbis/vorbisfile.h>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include "runtime/sound.hpp"
+
+namespace rt {
+namespace {
+
+struct MemoryStream {
+  const std::string* bytes;
+  std::size_t at = 0;
+};
+
+std::size_t read_memory(void* out, std::size_t size, std::size_t count, void* source) {
+  auto* stream = static_cast<MemoryStream*>(source);
+  if (size == 0) return 0;
+  const std::size_t left = stream->bytes->size() - stream->at;
+  const std::size_t items = std::min(count, left / size);
+  std::memcpy(out, stream->bytes->data() + stream->at, items * size);
+  stream->at += items * size;
+  return items;
+}
+
+int seek_memory(void* source, ogg_int64_t offset, int whence) {
+  auto* stream = static_cast<MemoryStream*>(source);
+  const auto size = static_cast<ogg_int64_t>(stream->bytes->size());
+  ogg_int64_t base = 0;
+  if (whence == SEEK_CUR) base = static_cast<ogg_int64_t>(stream->at);
+  if (whence == SEEK_END) base = size;
+  const ogg_int64_t target = base + offset;
+  if (target < 0 || target > size) return -1;
+  stream->at = static_cast<std::size_t>(target);
+  return 0;
+}
+
+long tell_memory(void* source) { return static_cast<long>(static_cast<MemoryStream*>(source)->at); }
+
+std::int16_t to_pcm16(float v) {
+  const float scaled = v * 32768.0f;
+  if (scaled >= 32767.0f) return 32767;
+  if (scaled <= -32768.0f) return -32768;
+  return static_cast<std::int16_t>(scaled);
+}
+
+void append_pcm16(std::vector<std::uint8_t>& samples, std::int16_t v) {
+  samples.push_back(static_cast<std::uint8_t>(v & 0xff));
+  samples.push_back(static_cast<std::uint8_t>((v >> 8) & 0xff));
+}
+
+}  // namespace
+
+std::optional<SoundClip> decode_ogg(const std::string& bytes) {
+  MemoryStream stream{&bytes};
+  const ov_callbacks callbacks{read_memory, seek_memory, nullptr, tell_memory};
+  OggVorbis_File file;
+  if (ov_open_callbacks(&stream, &file, nullptr, 0, callbacks) != 0) return std::nullopt;
+
+  const vorbis_info* info = ov_info(&file, -1);
+  if (info->rate <= 0 || info->rate > kMaxSoundRate) {
+    ov_clear(&file);
+    return std::nullopt;
+  }
+  SoundClip clip;
+  clip.bits = 16;
+  clip.channels = info->channels == 1 ? 1 : 2;
+  clip.rate = static_cast<int>(info->rate);
+  const ogg_int64_t expected = ov_pcm_total(&file, -1);
+  if (expected > 0) clip.samples.reserve(static_cast<std::size_t>(expected) * clip.channels * 2);
+
+  bool damaged = false;
+  std::int64_t frames = 0;
+  for (;;) {
+    float** pcm = nullptr;
+    int section = 0;
+    const long got = ov_read_float(&file, &pcm, 4096, &section);
+    if (got == OV_HOLE) continue;  // a gap in the stream: decoding goes on after it
+    if (got < 0) {
+      damaged = true;
+      break;
+    }
+    if (got == 0) break;
+    // Chained streams may change layout; each link's own channel count says where its samples are.
+    const int link_channels = ov_info(&file, section)->channels;
+    for (long i = 0; i < got; ++i) {
+      append_pcm16(clip.samples, to_pcm16(pcm[0][i]));
+      if (clip.channels == 2) append_pcm16(clip.samples, to_pcm16(pcm[link_channels > 1 ? 1 : 0][i]));
+    }
+    frames += got;
+  }
+  ov_clear(&file);
+  if (damaged || frames > std::numeric_limits<int>::max()) return std::nullopt;
+  clip.frames = static_cast<int>(frames);
+  return clip;
+}
+
+}  // namespace rt
