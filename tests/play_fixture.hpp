@@ -30,9 +30,12 @@ class PlayTest : public ::testing::Test {
   // Puts pad `pad` (0..3 stations, 4 the repair place) right under the truck point.
   void put_pad_under_truck(int pad);
 
+  // Frames presented since the set-up (opening the screen presents a few of its own).
+  int frames_presented() const;
+
   // The colour of one pixel of the back buffer as drawn so far (0xRRGGBB).
   std::uint32_t drawn_pixel(int x, int y);
-  // How many random draws the steps have made since the call before.
+  // How many random draws the steps have made since the call before (each draw is two generator steps).
   std::uint64_t draws_since_last_look();
 
   std::unique_ptr<game::GameState> state_ = std::make_unique<game::GameState>();
@@ -48,6 +51,7 @@ class PlayTest : public ::testing::Test {
   std::filesystem::path scratch_dir_;
   std::vector<std::uint32_t> back_;
   std::uint64_t draws_seen_ = 0;
+  int presented_at_start_ = 0;
 };
 
 }  // namespace play_test

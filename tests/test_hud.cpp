@@ -71,11 +71,11 @@ TEST_F(HudTest, TheHudLeavesTheDrawingStateAtItsDefaults) {
 TEST_F(HudTest, TheSpeechBubbleShowsOnlyBeforeTheFirstDelivery) {
   s.img_bubble = block_img;
   game::draw_speech_bubble(s);
-  EXPECT_NE(drawn_pixel(440, 780), 0u);
+  EXPECT_NE(drawn_pixel(440, 705), 0u);
   rt::clear_frame();
   s.deliveries_done = 1;
   game::draw_speech_bubble(s);
-  EXPECT_EQ(drawn_pixel(440, 780), 0u);
+  EXPECT_EQ(drawn_pixel(440, 705), 0u);
 }
 
 }  // namespace
