@@ -137,7 +137,8 @@ void Autopilot::steer(const game::GameState& s) {
   const double vy = double{s.thrust_vy} - double{s.gravity_vy};
   const double relax = s.thrust_vy < 0 ? std::min(0.02, -double{s.thrust_vy}) : 0.0;
   const double sink_next = vy + 0.025 + relax;
-  const double wanted_vy = std::clamp((target_y - s.truck_y) * 0.05, -3.0, final_descent ? 0.4 : 1.5);
+  const double gentle = touch_y - s.truck_y < 30.0 ? 0.5 : 2.5;  // fast down to just above the pad
+  const double wanted_vy = std::clamp((target_y - s.truck_y) * 0.05, -3.0, final_descent ? gentle : 1.5);
   const bool resting_here = s.landed == 1 && near && (repairing_ || final_descent);
   set_key(rt::VK_UP, !resting_here && sink_next > wanted_vy);
   set_key(rt::VK_DOWN, false);
