@@ -120,7 +120,7 @@ void Autopilot::steer(const game::GameState& s) {
   if (final_descent) target_y = touch_y + 10.0;
 
   // Keep clear of the obstacle flyers that will cross the truck's column within two seconds.
-  for (int j = 1; j <= 3 && !final_descent; ++j) {
+  for (int j = 1; j <= 3; ++j) {
     const double rel_x = s.flyer_x[j] - 512.0;
     const double rate = s.flyer_speed[j] - s.scroll_dx;
     const double reach = k.flyer_span[j].half_width + k.truck_span.half_width + 30.0;

@@ -43,7 +43,6 @@ TEST(PlayScenario, ThePilotPicksUpAndDeliversWhileTheHudFollowsTheJob) {
       pick_up_frame = frame;
       pick_up_height = s.truck_y;
       EXPECT_EQ(s.gear_down[0], 1) << "picked up with the gear down";
-      EXPECT_EQ(s.landed, 1);
     }
     if (pick_up_frame >= 0 && s.landed == 0 && s.truck_y < pick_up_height - 20.0f) left_the_pad = true;
     if (delivery_frame < 0 && s.deliveries_done == 1) {
