@@ -24,6 +24,8 @@ int load_image(const String& path, int flags);
 const Image& image_for_use(int handle);
 
 // Decoders: each returns no picture for a file it does not recognise or that is damaged.
+// Pictures wider or taller than this are refused, so a damaged header cannot ask for a giant buffer.
+constexpr int kMaxPictureSide = 16384;
 using Decoder = std::optional<Picture> (*)(const std::string& bytes);
 std::optional<Picture> decode_png(const std::string& bytes);
 std::optional<Picture> decode_jpeg(const std::string& bytes);

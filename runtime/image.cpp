@@ -1,0 +1,204 @@
+// Loading pictures into images: decoder choice, the mask step, handles, and sharing of reloaded files.
+#include "runtime/image.hpp"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <vector>
+
+#include "runtime/program.hpp"
+#include "runtime/screen.hpp"
+
+namespace rt {
+namespace {
+
+// What makes two loads give the same picture: the same file, unchanged, with the same flags and mask.
+struct PictureKey {
+  std::string path;
+  std::uintmax_t file_size;
+  std::filesystem::file_time_type modified;
+  int flags;
+  int mask_r, mask_g, mask_b;
+  auto operator<=>(const PictureKey&) const = default;
+};
+
+struct ImageKey {
+  PictureKey picture;
+  bool centred;
+  auto operator<=>(const ImageKey&) const = default;
+};
+
+struct ImageStore {
+  std::vector<Decoder> decoders;  // in order of registration
+  std::vector<Image> images;      // handle n is images[n - 1]
+  std::map<PictureKey, std::shared_ptr<const Picture>> pictures;
+  // The game loads every picture again at each world setup; handing back the same handle keeps
+  // memory flat over any number of games.
+  std::map<ImageKey, int> handles;
+  std::vector<std::string> failed_paths;
+};
+
+ImageStore& store() {
+  static ImageStore s;
+  return s;
+}
+
+std::optional<std::string> read_whole_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+std::optional<Picture> decode(const std::string& bytes) {
+  const std::vector<Decoder>& decoders = store().decoders;
+  for (auto it = decoders.rbegin(); it != decoders.rend(); ++it) {
+    if (std::optional<Picture> picture = (*it)(bytes)) return picture;
+  }
+  return std::nullopt;
+}
+
+int fail_load(const std::string& path) {
+  std::vector<std::string>& failed = store().failed_paths;
+  if (std::find(failed.begin(), failed.end(), path) == failed.end()) failed.push_back(path);
+  return 0;
+}
+
+std::shared_ptr<const Picture> load_picture(const PictureKey& key) {
+  ImageStore& s = store();
+  if (auto found = s.pictures.find(key); found != s.pictures.end()) return found->second;
+  const std::optional<std::string> bytes = read_whole_file(key.path);
+  if (!bytes) return nullptr;
+  std::optional<Picture> picture = decode(*bytes);
+  if (!picture) return nullptr;
+  if ((key.flags & IMAGE_MASKED) && !picture->has_alpha) {
+    picture = apply_mask(*picture, key.mask_r, key.mask_g, key.mask_b);
+  }
+  auto shared = std::make_shared<const Picture>(std::move(*picture));
+  s.pictures.emplace(key, shared);
+  return shared;
+}
+
+std::string missing_image_message(int handle) {
+  const std::vector<std::string>& failed = store().failed_paths;
+  if (failed.empty()) {
+    return "Image " + std::to_string(handle) + " does not exist: no image was loaded under that handle";
+  }
+  constexpr std::size_t kMostNamed = 20;
+  std::string message = "Image " + std::to_string(handle) + " does not exist; pictures that failed to load: ";
+  for (std::size_t i = 0; i < failed.size() && i < kMostNamed; ++i) {
+    if (i > 0) message += ", ";
+    message += failed[i];
+  }
+  if (failed.size() > kMostNamed) message += " and " + std::to_string(failed.size() - kMostNamed) + " more";
+  return message;
+}
+
+}  // namespace
+
+int load_image(const String& path, int flags) {
+  const DrawState& state = draw_state();
+  if (flags == -1) flags = state.default_image_flags;
+  const std::string file = to_latin1(path);
+
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  if (error) return fail_load(file);
+  const std::filesystem::file_time_type modified = std::filesystem::last_write_time(file, error);
+  if (error) return fail_load(file);
+
+  const ImageKey key{{file, size, modified, flags, state.mask_r, state.mask_g, state.mask_b}, state.auto_centre != 0};
+  ImageStore& s = store();
+  if (auto found = s.handles.find(key); found != s.handles.end()) return found->second;
+
+  std::shared_ptr<const Picture> picture = load_picture(key.picture);
+  if (!picture) return fail_load(file);
+
+  Image image;
+  image.picture = picture;
+  image.flags = flags;
+  image.mask_r = state.mask_r;
+  image.mask_g = state.mask_g;
+  image.mask_b = state.mask_b;
+  if (key.centred) {
+    image.handle_x = static_cast<float>(picture->width) * 0.5f;
+    image.handle_y = static_cast<float>(picture->height) * 0.5f;
+  }
+  s.images.push_back(std::move(image));
+  const int handle = static_cast<int>(s.images.size());
+  s.handles.emplace(key, handle);
+  return handle;
+}
+
+const Image& image_for_use(int handle) {
+  const std::vector<Image>& images = store().images;
+  if (handle <= 0 || static_cast<std::size_t>(handle) > images.size()) {
+    runtime_error(from_latin1(missing_image_message(handle)));
+  }
+  return images[static_cast<std::size_t>(handle) - 1];
+}
+
+void register_image_decoder(Decoder decoder) {
+  std::vector<Decoder>& decoders = store().decoders;
+  std::erase(decoders, decoder);
+  decoders.push_back(decoder);
+}
+
+void register_image_decoders() {
+  register_image_decoder(decode_bmp);
+  register_image_decoder(decode_jpeg);
+  register_image_decoder(decode_png);
+  register_image_decoder(decode_tga);
+}
+
+Picture apply_mask(const Picture& picture, int mask_r, int mask_g, int mask_b) {
+  const std::uint32_t mask = static_cast<std::uint32_t>(std::clamp(mask_r, 0, 255)) << 16 |
+                             static_cast<std::uint32_t>(std::clamp(mask_g, 0, 255)) << 8 |
+                             static_cast<std::uint32_t>(std::clamp(mask_b, 0, 255));
+  const int w = picture.width, h = picture.height;
+  auto is_mask = [&](int x, int y) { return (picture.at(x, y) & 0x00FFFFFFu) == mask; };
+
+  Picture out;
+  out.width = w;
+  out.height = h;
+  out.has_alpha = true;
+  out.argb.resize(picture.argb.size());
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      std::uint32_t& dst = out.argb[static_cast<std::size_t>(y) * w + x];
+      if (!is_mask(x, y)) {
+        dst = picture.at(x, y) | 0xFF000000u;
+        continue;
+      }
+      // A transparent pixel takes its neighbours' colour so that filtered or blended edges do not
+      // show a dark fringe.
+      std::uint32_t r = 0, g = 0, b = 0, n = 0;
+      for (int ny = std::max(0, y - 1); ny <= std::min(h - 1, y + 1); ++ny) {
+        for (int nx = std::max(0, x - 1); nx <= std::min(w - 1, x + 1); ++nx) {
+          if (is_mask(nx, ny)) continue;
+          const std::uint32_t c = picture.at(nx, ny);
+          r += c >> 16 & 0xFF;
+          g += c >> 8 & 0xFF;
+          b += c & 0xFF;
+          ++n;
+        }
+      }
+      dst = n == 0 ? 0u : (r / n) << 16 | (g / n) << 8 | (b / n);
+    }
+  }
+  assign_picture_id(out);
+  return out;
+}
+
+void reset_images() {
+  ImageStore& s = store();
+  s.images.clear();
+  s.pictures.clear();
+  s.handles.clear();
+  s.failed_paths.clear();
+}
+
+}  // namespace rt
