@@ -22,7 +22,9 @@ void headline(Canvas& c, const std::string& text, float cx, float y, float dot, 
   blur(shadow, static_cast<int>(dot));
   c.draw(shadow, 0, 0);
   fill(c, centred_text(text, cx, y, dot, DotStyle::Round, dot * 0.3f), kInk);
-  fill(c, centred_text(text, cx, y, dot, DotStyle::Round), linear_gradient({0, y}, {0, y + 7 * dot}, {top, bottom}));
+  fill(c, centred_text(text, cx, y, dot, DotStyle::Square, 0.5f), linear_gradient({0, y}, {0, y + 7 * dot}, {top, bottom}));
+  // A bright bevel along the top of every dot row gives the letters some body.
+  fill(c, centred_text(text, cx, y, dot, DotStyle::Square, -dot * 0.3f), rgb(255, 255, 255, 0.18f));
 }
 
 void label(Canvas& c, const std::string& text, float x, float y, float dot, Rgba colour) {
@@ -104,7 +106,7 @@ Canvas title_screen() {
   Canvas c(kScreenW, kScreenH);
   sky(c, {rgb(28, 44, 110), rgb(80, 120, 200), rgb(250, 190, 130), rgb(240, 140, 90)});
   stars(c, 120, 200, 7);
-  fill(c, circle(820, 250, 70), radial_gradient({820, 250}, 70, {rgb(255, 250, 220), rgb(255, 220, 150)}));
+  fill(c, circle(900, 215, 56), radial_gradient({900, 215}, 56, {rgb(255, 250, 220), rgb(255, 220, 150)}));
   skyline(c, 560, 170, rgb(150, 90, 120), 3);
   skyline(c, 650, 110, rgb(90, 60, 90), 5);
   skyline(c, 740, 60, rgb(46, 32, 56), 9);

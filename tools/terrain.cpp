@@ -153,7 +153,7 @@ std::vector<Building> city_buildings(const std::vector<Place>& places) {
       out.push_back({p.u - kDeckHalf - 6, p.u + kDeckHalf + 6, p.deck, facades[out.size() % 7], 900u + static_cast<std::uint32_t>(out.size())});
     }
   }
-  float u = 0;
+  float u = 12;  // the ring's seam falls in a street, not on a wall
   while (u < kRingWidth) {
     float width = rng.range(60, 170);
     float gap = rng.range(4, 26);

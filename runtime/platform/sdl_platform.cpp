@@ -73,7 +73,12 @@ class SdlPlatform : public Platform {
       SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
       SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     }
-    window_ = SDL_CreateWindow("Sky Freight", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    // A full-screen window is made at the desktop's size from the start: with no window manager to
+    // act on the full-screen request (Xvfb), it would otherwise stay at the picture's size.
+    SDL_Rect place{static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED), width, height};
+    SDL_Rect desktop{};
+    if (fullscreen && SDL_GetDisplayBounds(0, &desktop) == 0) place = desktop;
+    window_ = SDL_CreateWindow("Sky Freight", place.x, place.y, place.w, place.h, flags);
     if (window_ == nullptr) return false;
     width_ = width;
     height_ = height;

@@ -1,0 +1,365 @@
+// The OpenGL renderer behind game_gl: fixed-function drawing into a centred, aspect-kept viewport.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <vector>
+
+#include "runtime/platform/platform.hpp"
+#include "runtime/renderer.hpp"
+
+namespace rt {
+namespace {
+
+// Nudges that make OpenGL's choices agree with the software device where an edge, line or point
+// falls exactly on a pixel boundary or centre. They exceed the rasteriser's sub-pixel step (1/256)
+// and are too small to matter anywhere else. Filled shapes move up and left, so a centre on a left or
+// top edge is in and one on a right or bottom edge is out; lines and points move down and right, so
+// a coordinate on a pixel boundary belongs to the pixel after it, as the software device counts.
+constexpr float kFillNudge = -1.0f / 256.0f;
+constexpr float kLineNudge = 1.0f / 256.0f;
+
+struct Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+// The largest area of the drawable with the picture's aspect, centred; the rest stays black.
+Rect fitted_viewport(int drawable_width, int drawable_height, int width, int height) {
+  const double scale = std::min(double(drawable_width) / width, double(drawable_height) / height);
+  Rect r;
+  r.width = std::max(1, static_cast<int>(std::lround(width * scale)));
+  r.height = std::max(1, static_cast<int>(std::lround(height * scale)));
+  r.x = (drawable_width - r.width) / 2;
+  r.y = (drawable_height - r.height) / 2;
+  return r;
+}
+
+// What the texture coordinates must move by so that the nudged quad still samples each pixel centre
+// where the software device does, plus a sliver of a texel so that a centre falling exactly on a texel
+// boundary takes the texel after it, as the software device's rounding down does.
+struct TexelShift {
+  float u = 0.0f, v = 0.0f;
+};
+
+TexelShift texel_shift(const Picture& picture, const TexVertex corners[4]) {
+  constexpr double kSliver = 1.0 / 1024.0;
+  // The quad is a parallelogram: texture coordinates change linearly along its two sides.
+  const double e1x = corners[1].x - corners[0].x, e1y = corners[1].y - corners[0].y;
+  const double e2x = corners[3].x - corners[0].x, e2y = corners[3].y - corners[0].y;
+  const double det = e1x * e2y - e2x * e1y;
+  if (det == 0.0 || !std::isfinite(det)) return TexelShift{};
+  const double du1 = corners[1].u - corners[0].u, du2 = corners[3].u - corners[0].u;
+  const double dv1 = corners[1].v - corners[0].v, dv2 = corners[3].v - corners[0].v;
+  // Screen steps (1, 1) in the quad's own coordinates s and t.
+  const double s = (e2y - e2x) / det, t = (e1x - e1y) / det;
+  TexelShift shift;
+  shift.u = static_cast<float>(kFillNudge * (s * du1 + t * du2) + kSliver / picture.width);
+  shift.v = static_cast<float>(kFillNudge * (s * dv1 + t * dv2) + kSliver / picture.height);
+  return shift;
+}
+
+class GlRenderer final : public Renderer {
+ public:
+  const char* name() const override { return "OpenGL"; }
+
+  bool open(int width, int height, int depth, int, int) override {
+    close();
+    if (width <= 0 || height <= 0) return false;
+    if (!platform::current().open_window(width, height, depth != 0, platform::SurfaceKind::OpenGL)) return false;
+    // A window can open with no usable context behind it; nothing could be drawn then.
+    if (glGetString(GL_VERSION) == nullptr) {
+      platform::current().close_window();
+      return false;
+    }
+    width_ = width;
+    height_ = height;
+    open_ = true;
+    // Textures and the kept frame belonged to the previous context, which is gone.
+    textures_.clear();
+    scratch_texture_ = 0;
+    saved_frame_texture_ = 0;
+    saved_frame_ = Rect{};
+    drawn_since_present_ = false;
+    set_fixed_states();
+    mode_ = 1;
+    apply_blend_mode();
+    return true;
+  }
+
+  void close() override {
+    if (!open_) return;
+    open_ = false;
+    textures_.clear();
+    platform::current().close_window();
+  }
+
+  bool is_open() const override { return open_; }
+  int width() const override { return width_; }
+  int height() const override { return height_; }
+
+  void set_blend_mode(int mode) override {
+    mode_ = mode;
+    if (open_) apply_blend_mode();
+  }
+
+  void draw_textured_quad(const Picture& picture, const TexVertex corners[4], Colour colour) override {
+    if (!open_ || picture.width <= 0 || picture.height <= 0 || picture.argb.empty()) return;
+    bind_picture(picture);
+    drawn_since_present_ = true;
+    const TexelShift shift = texel_shift(picture, corners);
+    glColor4ub(colour.r, colour.g, colour.b, colour.a);
+    glBegin(GL_TRIANGLE_FAN);
+    for (int i = 0; i < 4; ++i) {
+      glTexCoord2f(corners[i].u + shift.u, corners[i].v + shift.v);
+      glVertex2f(corners[i].x + kFillNudge, corners[i].y + kFillNudge);
+    }
+    glEnd();
+  }
+
+  void fill_polygon(const float* xy, int count, Colour colour) override {
+    if (!open_ || count < 3) return;
+    use_texturing(false);
+    drawn_since_present_ = true;
+    glColor4ub(colour.r, colour.g, colour.b, colour.a);
+    glBegin(GL_TRIANGLE_FAN);
+    for (int i = 0; i < count; ++i) glVertex2f(xy[2 * i] + kFillNudge, xy[2 * i + 1] + kFillNudge);
+    glEnd();
+  }
+
+  void draw_line(float x1, float y1, float x2, float y2, Colour colour) override {
+    if (!open_) return;
+    use_texturing(false);
+    drawn_since_present_ = true;
+    glColor4ub(colour.r, colour.g, colour.b, colour.a);
+    // Only across the line: along it, its ends already count as the software device counts them.
+    const bool along_x = std::fabs(x2 - x1) >= std::fabs(y2 - y1);
+    const float nx = along_x ? 0.0f : kLineNudge, ny = along_x ? kLineNudge : 0.0f;
+    glBegin(GL_LINES);
+    glVertex2f(x1 + nx, y1 + ny);
+    glVertex2f(x2 + nx, y2 + ny);
+    glEnd();
+  }
+
+  void plot_point(float x, float y, Colour colour) override {
+    if (!open_) return;
+    use_texturing(false);
+    drawn_since_present_ = true;
+    glColor4ub(colour.r, colour.g, colour.b, colour.a);
+    // The pixel containing (x, y), chosen here and drawn at its centre so no rounding can move it.
+    glBegin(GL_POINTS);
+    glVertex2f(std::floor(x) + 0.5f, std::floor(y) + 0.5f);
+    glEnd();
+  }
+
+  void clear(Colour colour) override {
+    if (!open_) return;
+    update_viewport();
+    drawn_since_present_ = true;
+    // The bars around the picture are cleared too: after a swap the back buffer holds anything.
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    if (colour.r != 0 || colour.g != 0 || colour.b != 0) {
+      glClearColor(colour.r / 255.0f, colour.g / 255.0f, colour.b / 255.0f, 1.0f);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
+  }
+
+  void present(bool wait_vblank) override {
+    if (!open_) return;
+    keep_frame();
+    drawn_since_present_ = false;
+    platform::current().swap_gl(wait_vblank);
+  }
+
+  // The frame being drawn, or the one last shown when nothing has been drawn since.
+  void read_back(std::vector<std::uint32_t>& argb) override {
+    argb.assign(std::size_t(width_) * height_, 0xFF000000u);
+    if (!open_) return;
+    std::vector<std::uint32_t> rows;
+    Rect area = viewport_;
+    if (!drawn_since_present_ && saved_frame_texture_ != 0) {
+      area = saved_frame_;
+      rows.resize(std::size_t(area.width) * area.height);
+      glBindTexture(GL_TEXTURE_2D, saved_frame_texture_);
+      glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+      bound_texture_ = saved_frame_texture_;
+    } else {
+      rows.resize(std::size_t(area.width) * area.height);
+      glReadBuffer(GL_BACK);
+      glReadPixels(area.x, area.y, area.width, area.height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+    }
+    // OpenGL rows run bottom to top; a scaled viewport is sampled back to the picture's size.
+    for (int y = 0; y < height_; ++y) {
+      const int source_row = area.height - 1 - static_cast<int>(std::int64_t(y) * area.height / height_);
+      const std::uint32_t* source = rows.data() + std::size_t(source_row) * area.width;
+      std::uint32_t* target = argb.data() + std::size_t(y) * width_;
+      for (int x = 0; x < width_; ++x) {
+        target[x] = 0xFF000000u | source[std::int64_t(x) * area.width / width_];
+      }
+    }
+  }
+
+ private:
+  void set_fixed_states() {
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DITHER);
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_POINT_SMOOTH);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glAlphaFunc(GL_GEQUAL, 0.5f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, width_, height_, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    texturing_ = false;
+    bound_texture_ = 0;
+    viewport_ = Rect{};
+    update_viewport();
+  }
+
+  // Follows the drawable, which a desktop can resize under a full-screen window.
+  void update_viewport() {
+    int drawable_width = 0, drawable_height = 0;
+    platform::current().gl_drawable_size(drawable_width, drawable_height);
+    if (drawable_width <= 0 || drawable_height <= 0) {
+      drawable_width = width_;
+      drawable_height = height_;
+    }
+    const Rect fitted = fitted_viewport(drawable_width, drawable_height, width_, height_);
+    if (fitted == viewport_) return;
+    viewport_ = fitted;
+    glViewport(fitted.x, fitted.y, fitted.width, fitted.height);
+    glScissor(fitted.x, fitted.y, fitted.width, fitted.height);
+    glEnable(GL_SCISSOR_TEST);
+    // One picture pixel stays one pixel wide however the picture is scaled.
+    const float pixel = std::max(1.0f, std::round(float(fitted.width) / width_));
+    glLineWidth(pixel);
+    glPointSize(pixel);
+  }
+
+  void apply_blend_mode() {
+    switch (mode_) {
+      case 1:
+        glDisable(GL_BLEND);
+        glEnable(GL_ALPHA_TEST);
+        break;
+      case 3:
+        glDisable(GL_ALPHA_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        break;
+      case 4:
+        glDisable(GL_ALPHA_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        break;
+      case 5:
+        glDisable(GL_ALPHA_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        break;
+      default:  // 2, and modes the drawing layer does not define
+        glDisable(GL_BLEND);
+        glDisable(GL_ALPHA_TEST);
+        break;
+    }
+  }
+
+  void use_texturing(bool on) {
+    if (on == texturing_) return;
+    texturing_ = on;
+    if (on) {
+      glEnable(GL_TEXTURE_2D);
+    } else {
+      glDisable(GL_TEXTURE_2D);
+    }
+  }
+
+  void bind(GLuint texture) {
+    if (texture == bound_texture_) return;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    bound_texture_ = texture;
+  }
+
+  // The picture's texture on this screen, made the first time it is drawn here.
+  void bind_picture(const Picture& picture) {
+    use_texturing(true);
+    // Pictures without an id cannot be told apart, so they share one texture refilled at every draw.
+    if (picture.id == 0) {
+      if (scratch_texture_ == 0) scratch_texture_ = new_texture();
+      bind(scratch_texture_);
+      upload(picture);
+      return;
+    }
+    auto found = textures_.find(picture.id);
+    if (found != textures_.end()) {
+      bind(found->second);
+      return;
+    }
+    const GLuint texture = new_texture();
+    textures_.emplace(picture.id, texture);
+    bind(texture);
+    upload(picture);
+  }
+
+  GLuint new_texture() {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    bind(texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    return texture;
+  }
+
+  static void upload(const Picture& picture) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, picture.width, picture.height, 0, GL_BGRA,
+                 GL_UNSIGNED_INT_8_8_8_8_REV, picture.argb.data());
+  }
+
+  // Copies the finished frame aside before the swap leaves the back buffer undefined.
+  void keep_frame() {
+    if (saved_frame_texture_ == 0) saved_frame_texture_ = new_texture();
+    bind(saved_frame_texture_);
+    if (!(saved_frame_ == viewport_)) {
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, viewport_.width, viewport_.height, 0, GL_BGRA,
+                   GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+      saved_frame_ = viewport_;
+    }
+    glReadBuffer(GL_BACK);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, viewport_.x, viewport_.y, viewport_.width, viewport_.height);
+  }
+
+  bool open_ = false;
+  int width_ = 0, height_ = 0;
+  int mode_ = 1;
+  Rect viewport_;
+  bool texturing_ = false;
+  GLuint bound_texture_ = 0;
+  std::unordered_map<std::uint64_t, GLuint> textures_;
+  GLuint scratch_texture_ = 0;
+  GLuint saved_frame_texture_ = 0;
+  Rect saved_frame_;
+  bool drawn_since_present_ = false;
+};
+
+}  // namespace
+
+Renderer* opengl_renderer() {
+  // Never destroyed: the exit action that closes the screen may run after static destructors.
+  static GlRenderer* renderer = new GlRenderer;
+  return renderer;
+}
+
+}  // namespace rt

@@ -1,0 +1,151 @@
+// The OpenGL renderer's own duties: no context, textures across screens, read-back, full screen, odd modes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "runtime/platform/platform.hpp"
+#include "runtime/platform/scripted_platform.hpp"
+#include "runtime/renderer.hpp"
+
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr rt::Colour kBlack{0, 0, 0, 255};
+
+rt::Picture plain_picture(std::uint32_t argb, std::uint64_t id) {
+  rt::Picture p;
+  p.width = 16;
+  p.height = 16;
+  p.id = id;
+  p.argb.assign(256, argb);
+  return p;
+}
+
+void draw_at(rt::Renderer& r, const rt::Picture& p, float x, float y) {
+  const float w = static_cast<float>(p.width), h = static_cast<float>(p.height);
+  const rt::TexVertex corners[4] = {{x, y, 0, 0}, {x + w, y, 1, 0}, {x + w, y + h, 1, 1}, {x, y + h, 0, 1}};
+  r.draw_textured_quad(p, corners, rt::Colour{255, 255, 255, 255});
+}
+
+void fill_rect(rt::Renderer& r, float x, float y, float w, float h, rt::Colour colour) {
+  const float xy[8] = {x, y, x + w, y, x + w, y + h, x, y + h};
+  r.fill_polygon(xy, 4, colour);
+}
+
+std::uint32_t pixel(const std::vector<std::uint32_t>& frame, int x, int y) {
+  return frame[std::size_t(y) * kWidth + x];
+}
+
+class GlRenderer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::getenv("DISPLAY") == nullptr) {
+      GTEST_SKIP() << "No DISPLAY: the OpenGL renderer needs an X server (scripts/test starts Xvfb).";
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    rt::platform::install(rt::platform::make_sdl_platform());
+    gl_ = rt::opengl_renderer();
+  }
+  void TearDown() override {
+    if (gl_ != nullptr) gl_->close();
+  }
+
+  void open(int depth = 0) {
+    ASSERT_TRUE(gl_->open(kWidth, kHeight, depth, 60, 2));
+    gl_->set_blend_mode(1);
+    gl_->clear(kBlack);
+  }
+
+  rt::Renderer* gl_ = nullptr;
+};
+
+TEST(GlRendererWithoutContext, OpenFailsAndLeavesNoWindow) {
+  auto scripted = std::make_unique<rt::platform::ScriptedPlatform>();
+  rt::platform::ScriptedPlatform* platform = scripted.get();
+  rt::platform::install(std::move(scripted));
+  rt::Renderer* gl = rt::opengl_renderer();
+  EXPECT_FALSE(gl->open(kWidth, kHeight, 32, 60, 2));
+  EXPECT_FALSE(gl->is_open());
+  EXPECT_FALSE(platform->window_open());
+}
+
+TEST(GlRendererWithoutContext, AWindowWithNoUsableContextIsGivenUp) {
+  rt::platform::ScriptedPlatform::Options options;
+  options.gl_available = true;  // the window opens, but no context is current in this process
+  auto scripted = std::make_unique<rt::platform::ScriptedPlatform>(options);
+  rt::platform::ScriptedPlatform* platform = scripted.get();
+  rt::platform::install(std::move(scripted));
+  rt::Renderer* gl = rt::opengl_renderer();
+  EXPECT_FALSE(gl->open(kWidth, kHeight, 0, 60, 2));
+  EXPECT_FALSE(gl->is_open());
+  EXPECT_FALSE(platform->window_open());
+}
+
+TEST_F(GlRenderer, TexturesAreMadeAgainOnAReopenedScreen) {
+  const rt::Picture red = plain_picture(0xFFFF0000u, 0xA11CE001), green = plain_picture(0xFF00FF00u, 0xA11CE002);
+  open();
+  draw_at(*gl_, red, 100, 100);
+  std::vector<std::uint32_t> frame;
+  gl_->read_back(frame);
+  EXPECT_EQ(pixel(frame, 108, 108), 0xFFFF0000u);
+  gl_->close();
+
+  // On the new screen green takes the first texture name, which the old screen gave to red.
+  open();
+  draw_at(*gl_, green, 300, 100);
+  draw_at(*gl_, red, 100, 100);
+  gl_->read_back(frame);
+  EXPECT_EQ(pixel(frame, 108, 108), 0xFFFF0000u) << "red must not be drawn with a texture of the closed screen";
+  EXPECT_EQ(pixel(frame, 308, 108), 0xFF00FF00u);
+}
+
+TEST_F(GlRenderer, ReadBackAfterPresentGivesTheFrameShown) {
+  open();
+  fill_rect(*gl_, 0, 0, 512, 768, rt::Colour{10, 20, 30, 255});
+  fill_rect(*gl_, 700, 600, 1, 1, rt::Colour{200, 100, 50, 255});
+  std::vector<std::uint32_t> before, after;
+  gl_->read_back(before);
+  gl_->present(false);
+  gl_->read_back(after);
+  EXPECT_EQ(before, after);
+  EXPECT_EQ(pixel(after, 700, 600), 0xFFC86432u);
+  EXPECT_EQ(pixel(after, 0, 767), 0xFF0A141Eu) << "rows run top to bottom";
+
+  gl_->clear(rt::Colour{0, 0, 255, 255});
+  gl_->read_back(after);
+  EXPECT_EQ(pixel(after, 0, 0), 0xFF0000FFu) << "once drawing starts again the new frame is read";
+}
+
+TEST_F(GlRenderer, FullScreenShowsTheWholePictureScaledToFit) {
+  open(32);
+  // Quadrants of different colours: a picture cut, stretched or flipped on its way would move them.
+  fill_rect(*gl_, 0, 0, 512, 384, rt::Colour{255, 0, 0, 255});
+  fill_rect(*gl_, 512, 0, 512, 384, rt::Colour{0, 255, 0, 255});
+  fill_rect(*gl_, 0, 384, 512, 384, rt::Colour{0, 0, 255, 255});
+  fill_rect(*gl_, 512, 384, 512, 384, rt::Colour{255, 255, 255, 255});
+  std::vector<std::uint32_t> frame;
+  gl_->read_back(frame);
+  ASSERT_EQ(frame.size(), std::size_t(kWidth) * kHeight);
+  EXPECT_EQ(pixel(frame, 0, 0), 0xFFFF0000u);
+  EXPECT_EQ(pixel(frame, 509, 381), 0xFFFF0000u);
+  EXPECT_EQ(pixel(frame, 514, 2), 0xFF00FF00u);
+  EXPECT_EQ(pixel(frame, 1023, 381), 0xFF00FF00u);
+  EXPECT_EQ(pixel(frame, 2, 386), 0xFF0000FFu);
+  EXPECT_EQ(pixel(frame, 509, 767), 0xFF0000FFu);
+  EXPECT_EQ(pixel(frame, 1023, 767), 0xFFFFFFFFu);
+}
+
+TEST_F(GlRenderer, ModesOutsideOneToFiveDrawWithoutBlendingOrAlphaTest) {
+  open();
+  gl_->set_blend_mode(3);
+  gl_->set_blend_mode(9);
+  fill_rect(*gl_, 0, 0, 100, 100, rt::Colour{255, 255, 255, 76});
+  std::vector<std::uint32_t> frame;
+  gl_->read_back(frame);
+  EXPECT_EQ(pixel(frame, 50, 50), 0xFFFFFFFFu) << "neither blended over black nor dropped for its low alpha";
+}
+
+}  // namespace
