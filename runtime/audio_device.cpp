@@ -1,6 +1,8 @@
 // Binds the output loop to the platform's device and runs the pump every 5 ms.
 #include "runtime/audio_device.hpp"
 
+#include <pthread.h>
+#include <sched.h>
 #include <chrono>
 #include "runtime/platform/platform.hpp"
 #include "runtime/platform/scripted_platform.hpp"
@@ -21,6 +23,11 @@ bool AudioDevice::open() {
   } else {
     stopping_.store(false);
     pump_ = std::thread([this] { pump_loop(); });
+    // The device's own thread runs ahead of ordinary threads; a pump starved by a busy machine would let
+    // it catch up and fall silent, so the pump asks for real-time scheduling too (refused: it runs as is).
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_RR);
+    pthread_setschedparam(pump_.native_handle(), SCHED_RR, &priority);
   }
   return true;
 }

@@ -99,6 +99,17 @@ TEST(Mixer, ClipsAreSummedAndClippedToSixteenBits) {
   }
 }
 
+TEST(Mixer, ASecondPlayOnAChannelInTheSameFrameIsTheOnlyOneHeard) {
+  ScriptedPlatform& platform = start_scripted_audio();
+  const int channel = rt::new_channel();
+  rt::play_sound(load_wav_sound("a.wav", constant(100, 1000), 44100, 0), channel);
+  rt::play_sound(load_wav_sound("b.wav", constant(100, 3000), 44100, 0), channel);
+  render(platform, 3);
+  for (int f = 0; f < captured_frames(platform); ++f) {
+    ASSERT_EQ(left(platform, f), f >= kDelayFrames && f < kDelayFrames + 100 ? 3000 : 0) << "frame " << f;
+  }
+}
+
 TEST(Mixer, ClipsEnterTwentyMillisecondsAfterTheirStartAndKeepTheirSpacing) {
   ScriptedPlatform& platform = start_scripted_audio();
   const int a = load_wav_sound("a.wav", constant(50, 1000), 44100, 0);
