@@ -149,14 +149,6 @@ TEST_F(Drawing, LineTurnsAboutItsStartAndPlotsTheEndPixelWhenAsked) {
   EXPECT_EQ(rec.calls[2].kind, RecordedCall::Line);
 }
 
-TEST_F(Drawing, PointIgnoresRotationAndScale) {
-  rt::set_rotation(45);
-  rt::set_scale(3, 3);
-  rt::plot_point(7.5f, 8.25f);
-  ASSERT_EQ(rec.calls.size(), 1u);
-  expect_points(rec.calls[0].xy, {7.5f, 8.25f});
-}
-
 TEST_F(Drawing, TextSkipsCodesOutsideTheFontWithoutAGap) {
   rt::draw_text(u"A\u00e9B\u0001\u0100C", 100, 40);
   const auto quads = of_kind(RecordedCall::Quad);
