@@ -1,7 +1,6 @@
 // The play loop: Esc once every two frames, the level start, the end tests and unpresented last frames.
 #include <gtest/gtest.h>
 
-#include "game/game_loop.hpp"
 #include "game/play.hpp"
 #include "runtime/keyboard.hpp"
 #include "runtime/random.hpp"
@@ -94,16 +93,6 @@ TEST_F(PlayLoopTest, DeathInTheFrameOfTheLastDeliveryEndsTheGame) {
   EXPECT_EQ(s.health, -5);
   EXPECT_EQ(s.deliveries_done, 5) << "the level is not completed";
   EXPECT_EQ(s.level_index, 0);
-}
-
-TEST_F(PlayLoopTest, DeliveriesOfAnAbandonedLevelCountInTheNextGamesFirstLevel) {
-  s.deliveries_done = 4;  // the last game ended by Esc four deliveries into its level
-  game::hand_over_to_game(s);
-  s.gear_down[0] = 1;
-  s.level_from[0] = -1;
-  s.level_to[0] = 2;
-  put_pad_under_truck(2);
-  EXPECT_EQ(game::run_frame(s), game::PlayEnd::QuotaReached) << "one delivery completes the first level";
 }
 
 TEST_F(PlayLoopTest, TheQuotaIsAnExactCount) {
