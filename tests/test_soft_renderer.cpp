@@ -162,6 +162,23 @@ TEST_F(SoftRenderer, TintedPictureBlendsEveryTexelWithExactRounding) {
 }
 
 // Known pictures skip their transparent ends; what they draw must not change, at any offset.
+TEST_F(SoftRenderer, FlatColourBlendsEveryPixelWithExactRounding) {
+  std::mt19937 rng(11);
+  Pixels back(37 * 5);
+  for (auto& p : back) p = rng() | 0xFF000000u;
+  open(40, 8);
+  r.set_blend_mode(2);
+  draw(picture(37, 5, back), 0, 0, 1, {255, 255, 255, 255});
+  r.set_blend_mode(3);
+  rect(0, 0, 37, 5, {250, 128, 3, 77});
+  const Pixels out = pixels();
+  for (int i = 0; i < 37 * 5; ++i) {
+    const std::uint32_t d = back[i];
+    auto mix = [](int c, int dc) { return div255(c * 77 + dc * 178); };
+    ASSERT_EQ(out[(i / 37) * 40 + i % 37], rgb(mix(250, red(d)), mix(128, green(d)), mix(3, blue(d)))) << i;
+  }
+}
+
 TEST_F(SoftRenderer, PictureWithTransparentEdgesDrawsTheSameWhereverItLies) {
   const int w = 9, h = 6;
   Pixels texels(w * h, 0);
@@ -228,6 +245,28 @@ TEST_F(SoftRenderer, TexelsAreSampledAtPixelCentres) {
   for (int x = 0; x < 10; ++x) EXPECT_EQ(red(at(x, 0)), want[x]) << x;
 }
 
+// Slightly enlarged pictures read runs of texels in place; each pixel must still get the texel under its centre.
+TEST_F(SoftRenderer, SlightlyEnlargedPictureTakesTheTexelUnderEachPixelCentre) {
+  open(96, 4);
+  const int w = 80;
+  Pixels texels(w * 2);
+  for (int i = 0; i < w * 2; ++i) texels[i] = rgb(i % w, i / w, 0);
+  const rt::Picture p = picture(w, 2, texels);
+  const float left = 0.3f, right = left + w * 1.06f;
+  r.set_blend_mode(3);
+  r.clear({0, 0, 255, 255});
+  rt::TexVertex corners[4];
+  quad_at(left, 0, right - left, 2, corners);
+  r.draw_textured_quad(p, corners, {255, 255, 255, 255});
+  const Pixels out = pixels();
+  for (int x = 0; x < 96; ++x) {
+    const double centre = x + 0.5;
+    const bool inside = centre >= left && centre < right;
+    const int texel = static_cast<int>(std::floor((centre - left) * w / (double(right) - left)));
+    EXPECT_EQ(out[96 + x], inside ? rgb(texel, 1, 0) : rgb(0, 0, 255)) << x;
+  }
+}
+
 TEST_F(SoftRenderer, QuadTurnedAQuarterClockwisePutsTheTopLeftTexelTopRight) {
   r.set_blend_mode(2);
   r.clear({0, 0, 0, 255});
@@ -277,7 +316,7 @@ TEST_F(SoftRenderer, ClearShowsWhereverNothingWasDrawnAndReachesThePlatform) {
   for (std::uint32_t p : pixels()) ASSERT_EQ(p, rgb(40, 50, 60));
 }
 
-// Full-screen calls are shared among threads; the result must still be every call in order.
+// Full-screen calls, with the screen cleared lazily, still give every call in order by the per-pixel rules.
 TEST_F(SoftRenderer, FullScreenCallsMatchThePerPixelRulesAndTheirOrder) {
   open(1024, 768);
   std::mt19937 rng(3);
