@@ -54,6 +54,8 @@ void hand_over_to_game(GameState& s) {
   s.level_index = 0;
   s.scroll_dx = 0.0f;
   s.camera_y = 0.0f;
+  // A game abandoned inside a level must not shorten the first level of the next one.
+  s.deliveries_done = 0;
 }
 
 int run_game() {

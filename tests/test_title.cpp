@@ -168,7 +168,7 @@ TEST(Title, GameStartsFromFreshHandOverValues) {
   EXPECT_TRUE(outcome.stopped);
 }
 
-TEST(Title, HandOverStartsTheFirstWorldAndKeepsWhatCarriesOver) {
+TEST(Title, HandOverClearsDeliveriesOfAnAbandonedLevel) {
   game::GameState s;
   s.deliveries_done = 3;
   s.scroll_dx = 4.5f;
@@ -177,7 +177,7 @@ TEST(Title, HandOverStartsTheFirstWorldAndKeepsWhatCarriesOver) {
   s.world = 2;
   s.facing = 7.0f;
   game::hand_over_to_game(s);
-  EXPECT_EQ(s.deliveries_done, 3) << "the abandoned level's count carries into the next game";
+  EXPECT_EQ(s.deliveries_done, 0);
   EXPECT_EQ(s.scroll_dx, 0.0f);
   EXPECT_EQ(s.camera_y, 0.0f);
   EXPECT_EQ(s.level_index, 0);
