@@ -13,7 +13,9 @@ namespace rt {
 namespace {
 
 constexpr int kRowsPerBand = 8;
-constexpr int kMostThreads = 8;
+// Four threads bring a heavy frame well inside its budget; more mostly add waiting when the machine
+// is busy with other work.
+constexpr int kMostThreads = 4;
 // After a job the workers keep spinning this long before they sleep, so the next large call of
 // the same frame starts at once instead of paying for waking threads.
 constexpr auto kSpinTime = std::chrono::microseconds(500);

@@ -149,7 +149,8 @@ int open_screen(int width, int height, int depth, int hertz, int flags) {
   s.accumulator = 0;
   s.deadline = now_ms();
 
-  keyboard_clear();
+  // Keys pressed before the screen opened may still be queued: let them go by uncounted.
+  process_events();
   keyboard_set_collecting(true);
   if (depth != 0) platform::current().warp_pointer(width / 2, height / 2);
   if (!s.exit_action_registered) {

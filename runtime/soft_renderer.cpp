@@ -374,6 +374,8 @@ struct QuadJob {
   // and, when transparent texels draw nothing, each texel row's extent.
   const int* columns;
   const RowExtent* extents;
+  // Where the run of consecutive texel columns starting at each screen column ends, when runs are long.
+  const int* run_ends;
 };
 
 inline int clamp_texel(std::int64_t fixed, int size) {
@@ -399,6 +401,16 @@ void upright_row(const QuadJob& job, int y, int xa, int xb, Pixel* piece) {
     return;
   }
   Pixel* dst = job.target->row(y);
+  if (job.run_ends) {
+    // Slightly enlarged pictures: long runs of neighbouring texels are read in place.
+    const int* run_ends = job.run_ends - job.outline->col0;
+    for (int x = xa; x < xb;) {
+      const int end = std::min(xb, run_ends[x]);
+      job.shader(dst + x, line + columns[x], end - x, *job.tint);
+      x = end;
+    }
+    return;
+  }
   for (int x = xa; x < xb; x += kPieceLength) {
     const int len = std::min(kPieceLength, xb - x);
     for (int i = 0; i < len; ++i) piece[i] = line[columns[x + i]];
@@ -533,6 +545,7 @@ class SoftRenderer final : public Renderer {
     job.ty0 = double(corners[0].v) * picture.height - job.ty_dx * xy[0] - job.ty_dy * xy[1];
     job.columns = nullptr;
     job.extents = nullptr;
+    job.run_ends = nullptr;
     if (std::fabs(job.tx_dy) < 1e-12 && std::fabs(job.ty_dx) < 1e-12) {
       // Upright: every row samples the same texel columns, so they are worked out once.
       columns_.resize(std::size_t(outline_.col1 - outline_.col0));
@@ -541,6 +554,7 @@ class SoftRenderer final : public Renderer {
         columns_[x - outline_.col0] = std::clamp(static_cast<int>(std::floor(tx)), 0, picture.width - 1);
       }
       job.columns = columns_.data();
+      job.run_ends = long_runs(outline_.col0) ? run_ends_.data() : nullptr;
       if (skips_transparent(mode_) && picture.id != 0) job.extents = extents_of(picture);
     }
     run_rows(quad_rows, &job, outline_);
@@ -621,6 +635,21 @@ class SoftRenderer final : public Renderer {
   // Fills the rows still waiting for the clear.
   void settle() { run_in_bands(stale_rows, &target_, 0, static_cast<int>(stale_.size())); }
 
+  // Finds the runs of consecutive texel columns in the column map; true when they are long enough
+  // to be worth reading in place.
+  bool long_runs(int col0) {
+    constexpr int kLongRun = 16;
+    const int n = static_cast<int>(columns_.size());
+    run_ends_.resize(columns_.size());
+    int runs = 0;
+    for (int i = n - 1; i >= 0; --i) {
+      const bool joins = i + 1 < n && columns_[i + 1] == columns_[i] + 1;
+      run_ends_[i] = joins ? run_ends_[i + 1] : col0 + i + 1;
+      runs += !joins;
+    }
+    return n >= kLongRun * runs;
+  }
+
   const RowExtent* extents_of(const Picture& picture) {
     std::vector<RowExtent>& extents = extents_[picture.id];
     if (extents.size() != std::size_t(picture.height)) extents = row_extents(picture);
@@ -635,6 +664,7 @@ class SoftRenderer final : public Renderer {
   Outline outline_;
   std::vector<double> points_;
   std::vector<int> columns_;
+  std::vector<int> run_ends_;
   // Pictures never change once made, so their row extents are worked out once per picture.
   std::unordered_map<std::uint64_t, std::vector<RowExtent>> extents_;
   Tint tint_;

@@ -6,6 +6,7 @@
 
 #include "runtime/draw.hpp"
 #include "runtime/font.hpp"
+#include "runtime/image.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/program.hpp"
 #include "runtime/screen.hpp"
@@ -45,6 +46,31 @@ class Drawing : public ::testing::Test {
 void expect_points(const std::vector<float>& got, const std::vector<float>& want) {
   ASSERT_EQ(got.size(), want.size());
   for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-4) << "coordinate " << i;
+}
+
+TEST_F(Drawing, AutoCentredPictureLandsOnItsCentreAndTurnsAndScalesAboutIt) {
+  rt::register_image_decoders();
+  rt::set_auto_centre_handle(1);
+  const int image = rt::load_image(rt::from_latin1(SKY_RUN_DIR "/gfx/misc/tavara.png"), 1);
+  ASSERT_NE(image, 0);
+  const rt::Picture& p = *rt::image_for_use(image).picture;
+  const float w = static_cast<float>(p.width), h = static_cast<float>(p.height);
+  rt::draw_image(image, 200, 100, 0);
+  rt::set_rotation(90);
+  rt::draw_image(image, 200, 100, 0);
+  rt::set_rotation(0);
+  rt::set_scale(2, 0.5f);
+  rt::draw_image(image, 200, 100, 0);
+  const auto quads = of_kind(RecordedCall::Quad);
+  ASSERT_EQ(quads.size(), 3u);
+  EXPECT_EQ(quads[0].picture, &p);
+  expect_points(quads[0].xy, {200 - w / 2, 100 - h / 2, 200 + w / 2, 100 - h / 2, 200 + w / 2, 100 + h / 2,
+                              200 - w / 2, 100 + h / 2});
+  // A quarter turn clockwise about the centre: the picture's top-left corner goes to the top right.
+  expect_points(quads[1].xy, {200 + h / 2, 100 - w / 2, 200 + h / 2, 100 + w / 2, 200 - h / 2, 100 + w / 2,
+                              200 - h / 2, 100 - w / 2});
+  expect_points(quads[2].xy, {200 - w, 100 - h / 4, 200 + w, 100 - h / 4, 200 + w, 100 + h / 4, 200 - w,
+                              100 + h / 4});
 }
 
 TEST_F(Drawing, RectangleCoversItsBoxAndTurnsClockwiseAboutItsCorner) {
@@ -121,14 +147,6 @@ TEST_F(Drawing, LineTurnsAboutItsStartAndPlotsTheEndPixelWhenAsked) {
   EXPECT_EQ(rec.calls[1].kind, RecordedCall::Point);
   expect_points(rec.calls[1].xy, {10, 20});
   EXPECT_EQ(rec.calls[2].kind, RecordedCall::Line);
-}
-
-TEST_F(Drawing, PointIgnoresRotationAndScale) {
-  rt::set_rotation(45);
-  rt::set_scale(3, 3);
-  rt::plot_point(7.5f, 8.25f);
-  ASSERT_EQ(rec.calls.size(), 1u);
-  expect_points(rec.calls[0].xy, {7.5f, 8.25f});
 }
 
 TEST_F(Drawing, TextSkipsCodesOutsideTheFontWithoutAGap) {

@@ -1,7 +1,6 @@
 // Opening the screen and pacing frames on the scripted platform's virtual clock.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -131,18 +130,6 @@ TEST_F(Screen, OpeningResetsTheDrawingStateAndTheKeys) {
   rt::set_blend_mode(3);
   rt::set_blend_mode(1);
   EXPECT_EQ(rec.modes, (std::vector<int>{3, 1}));
-}
-
-TEST_F(Screen, TransformScalesFirstThenTurns) {
-  install(0);
-  ASSERT_EQ(rt::open_screen(1024, 768, 0, 0, 0), 1);
-  rt::set_scale(2, 3);
-  rt::set_rotation(30);
-  const rt::DrawState& d = rt::draw_state();
-  EXPECT_FLOAT_EQ(d.ix, std::cos(30 * 3.14159265f / 180) * 2);
-  EXPECT_FLOAT_EQ(d.iy, -std::sin(30 * 3.14159265f / 180) * 3);
-  EXPECT_FLOAT_EQ(d.jx, std::sin(30 * 3.14159265f / 180) * 2);
-  EXPECT_FLOAT_EQ(d.jy, std::cos(30 * 3.14159265f / 180) * 3);
 }
 
 // Drawing with no display ends the program with status -1 and a message that says why.

@@ -228,6 +228,28 @@ TEST_F(SoftRenderer, TexelsAreSampledAtPixelCentres) {
   for (int x = 0; x < 10; ++x) EXPECT_EQ(red(at(x, 0)), want[x]) << x;
 }
 
+// Slightly enlarged pictures read runs of texels in place; each pixel must still get the texel under its centre.
+TEST_F(SoftRenderer, SlightlyEnlargedPictureTakesTheTexelUnderEachPixelCentre) {
+  open(96, 4);
+  const int w = 80;
+  Pixels texels(w * 2);
+  for (int i = 0; i < w * 2; ++i) texels[i] = rgb(i % w, i / w, 0);
+  const rt::Picture p = picture(w, 2, texels);
+  const float left = 0.3f, right = left + w * 1.06f;
+  r.set_blend_mode(3);
+  r.clear({0, 0, 255, 255});
+  rt::TexVertex corners[4];
+  quad_at(left, 0, right - left, 2, corners);
+  r.draw_textured_quad(p, corners, {255, 255, 255, 255});
+  const Pixels out = pixels();
+  for (int x = 0; x < 96; ++x) {
+    const double centre = x + 0.5;
+    const bool inside = centre >= left && centre < right;
+    const int texel = static_cast<int>(std::floor((centre - left) * w / (double(right) - left)));
+    EXPECT_EQ(out[96 + x], inside ? rgb(texel, 1, 0) : rgb(0, 0, 255)) << x;
+  }
+}
+
 TEST_F(SoftRenderer, QuadTurnedAQuarterClockwisePutsTheTopLeftTexelTopRight) {
   r.set_blend_mode(2);
   r.clear({0, 0, 0, 255});

@@ -268,3 +268,22 @@ TEST(SoundChannels, ThousandsOfWorldSetupsNeverRunOutOfChannels) {
   EXPECT_EQ(world_setups, 3600);
   EXPECT_LE(rt::channels_in_use(), static_cast<int>(rt::ChannelTable::kReclaimAge) + 12);
 }
+
+TEST(SoundChannels, ClipsEndWithVirtualTimeWhenTheDeviceFollowsTheClock) {
+  ScriptedPlatform::Options options;
+  options.audio_follows_clock = true;
+  auto owned = std::make_unique<ScriptedPlatform>(options);
+  ScriptedPlatform& platform = *owned;
+  rt::platform::install(std::move(owned));
+  rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
+  rt::reset_sound();
+  rt::register_sound_decoders();
+  rt::start_audio();
+  const int shot = load_wav_sound("half_second.wav", tone(22050), 44100, 0);
+  const int channel = rt::play_sound(shot, rt::new_channel());
+  for (int ms = 0; ms < 400; ms += 16) platform.advance_clock(16);
+  EXPECT_EQ(rt::channel_playing(channel), 1) << "still within its half second (after the 20 ms start delay)";
+  for (int ms = 0; ms < 400; ms += 16) platform.advance_clock(16);
+  EXPECT_EQ(rt::channel_playing(channel), 0) << "a one-shot ends once its time has passed";
+  EXPECT_TRUE(platform.captured_audio().empty()) << "played output is not kept";
+}

@@ -12,11 +12,11 @@
 namespace rt {
 namespace {
 
-// Nudges that make OpenGL's choices agree with the software device where an edge, line or point
-// falls exactly on a pixel boundary or centre. They exceed the rasteriser's sub-pixel step (1/256)
-// and are too small to matter anywhere else. Filled shapes move up and left, so a centre on a left or
-// top edge is in and one on a right or bottom edge is out; lines and points move down and right, so
-// a coordinate on a pixel boundary belongs to the pixel after it, as the software device counts.
+// Nudges that make OpenGL's choices agree with the software device where an edge or a line falls
+// exactly on a pixel centre or boundary. Each is one step of the rasteriser's sub-pixel grid (1/256),
+// too small to matter anywhere else. Filled shapes move up and left, so a centre on a left or top edge
+// is in and one on a right or bottom edge is out; lines move down or right across their length, so a
+// line along a pixel boundary lights the pixels after it, as the software device rounds down.
 constexpr float kFillNudge = -1.0f / 256.0f;
 constexpr float kLineNudge = 1.0f / 256.0f;
 
@@ -179,16 +179,13 @@ class GlRenderer final : public Renderer {
   void read_back(std::vector<std::uint32_t>& argb) override {
     argb.assign(std::size_t(width_) * height_, 0xFF000000u);
     if (!open_) return;
-    std::vector<std::uint32_t> rows;
-    Rect area = viewport_;
-    if (!drawn_since_present_ && saved_frame_texture_ != 0) {
-      area = saved_frame_;
-      rows.resize(std::size_t(area.width) * area.height);
-      glBindTexture(GL_TEXTURE_2D, saved_frame_texture_);
+    const bool shown = !drawn_since_present_ && saved_frame_texture_ != 0;
+    const Rect area = shown ? saved_frame_ : viewport_;
+    std::vector<std::uint32_t> rows(std::size_t(area.width) * area.height);
+    if (shown) {
+      bind(saved_frame_texture_);
       glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
-      bound_texture_ = saved_frame_texture_;
     } else {
-      rows.resize(std::size_t(area.width) * area.height);
       glReadBuffer(GL_BACK);
       glReadPixels(area.x, area.y, area.width, area.height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
     }

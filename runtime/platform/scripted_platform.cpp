@@ -1,6 +1,7 @@
 // The scripted platform: virtual time, scripted input and captured output, so tests run fast and repeatably.
 #include "runtime/platform/scripted_platform.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace rt::platform {
@@ -46,6 +47,23 @@ void ScriptedPlatform::advance_clock(std::uint32_t ms) {
   if (ms == 0) return;
   now_ += ms;
   run_audio_pump();
+  if (options_.audio_follows_clock) play_audio_for(ms);
+}
+
+void ScriptedPlatform::play_audio_for(std::uint32_t ms) {
+  if (audio_pull_ == nullptr) return;
+  // Whole frames due by now at 44100 Hz, so the played amount never drifts from the clock.
+  audio_ms_played_ += ms;
+  const std::uint64_t due = audio_ms_played_ * 44100 / 1000;
+  // Pulled a fragment at a time with the pump between, as a real device drains its buffer.
+  constexpr int kChunk = 512;
+  discarded_audio_.resize(kChunk * 2);
+  while (audio_frames_played_ < due) {
+    const int frames = static_cast<int>(std::min<std::uint64_t>(kChunk, due - audio_frames_played_));
+    run_audio_pump();
+    audio_pull_(audio_context_, discarded_audio_.data(), frames);
+    audio_frames_played_ += static_cast<std::uint64_t>(frames);
+  }
 }
 
 void ScriptedPlatform::run_audio_pump() {

@@ -17,6 +17,9 @@ class ScriptedPlatform : public Platform {
     int vblank_hz = 60;          // a present that waits for the vertical blank ends on the next one; 0: at once
     bool gl_available = false;   // the scripted platform has no OpenGL context
     bool audio_available = true; // false: open_audio fails and the silent driver is used
+    // The device plays (and discards) output as the virtual clock moves, so clips end as they would
+    // in real time. Off for tests that capture exact samples with render_audio.
+    bool audio_follows_clock = false;
     std::uint32_t start_clock_ms = 100000;
   };
   ScriptedPlatform();
@@ -76,6 +79,7 @@ class ScriptedPlatform : public Platform {
   void release_due_events();
   bool next_deadline(std::uint32_t& ms) const;
   void run_audio_pump();
+  void play_audio_for(std::uint32_t ms);
 
   Options options_;
   std::uint32_t now_;
@@ -101,6 +105,9 @@ class ScriptedPlatform : public Platform {
   void* audio_context_ = nullptr;
   std::vector<std::int16_t> captured_audio_;
   std::function<void()> audio_pump_;
+  std::vector<std::int16_t> discarded_audio_;
+  std::uint64_t audio_ms_played_ = 0;
+  std::uint64_t audio_frames_played_ = 0;
 };
 
 }  // namespace rt::platform
