@@ -23,20 +23,6 @@ std::size_t read_memory(void* out, std::size_t size, std::size_t count, void* so
   return items;
 }
 
-int seek_memory(void* source, ogg_int64_t offset, int whence) {
-  auto* stream = static_cast<MemoryStream*>(source);
-  const auto size = static_cast<ogg_int64_t>(stream->bytes->size());
-  ogg_int64_t base = 0;
-  if (whence == SEEK_CUR) base = static_cast<ogg_int64_t>(stream->at);
-  if (whence == SEEK_END) base = size;
-  const ogg_int64_t target = base + offset;
-  if (target < 0 || target > size) return -1;
-  stream->at = static_cast<std::size_t>(target);
-  return 0;
-}
-
-long tell_memory(void* source) { return static_cast<long>(static_cast<MemoryStream*>(source)->at); }
-
 std::int16_t to_pcm16(float v) {
   const float scaled = v * 32768.0f;
   if (scaled >= 32767.0f) return 32767;
@@ -53,7 +39,9 @@ void append_pcm16(std::vector<std::uint8_t>& samples, std::int16_t v) {
 
 std::optional<SoundClip> decode_ogg(const std::string& bytes) {
   MemoryStream stream{&bytes};
-  const ov_callbacks callbacks{read_memory, seek_memory, nullptr, tell_memory};
+  // Read as a stream, never seeking: a seekable open takes the length from the last page, where a
+  // damaged file can claim gigabytes, and leaks inside vorbisfile when a damaged chain fails it.
+  const ov_callbacks callbacks{read_memory, nullptr, nullptr, nullptr};
   OggVorbis_File file;
   if (ov_open_callbacks(&stream, &file, nullptr, 0, callbacks) != 0) return std::nullopt;
 
@@ -66,8 +54,6 @@ std::optional<SoundClip> decode_ogg(const std::string& bytes) {
   clip.bits = 16;
   clip.channels = info->channels == 1 ? 1 : 2;
   clip.rate = static_cast<int>(info->rate);
-  const ogg_int64_t expected = ov_pcm_total(&file, -1);
-  if (expected > 0) clip.samples.reserve(static_cast<std::size_t>(expected) * clip.channels * 2);
 
   bool damaged = false;
   std::int64_t frames = 0;

@@ -207,9 +207,25 @@ using FlatShader = void (*)(Pixel* dst, int n, const Flat& flat);
 
 void flat_fill(Pixel* dst, int n, const Flat& flat) { std::fill(dst, dst + n, flat.colour); }
 
+// Mode 3 for a flat colour: the colour's share is the same for every pixel.
 void flat_alpha(Pixel* dst, int n, const Flat& flat) {
-  Pixel na = 255 - flat.a;
-  for (int i = 0; i < n; ++i) {
+  const Pixel na = 255 - flat.a;
+  int i = 0;
+#if defined(__SSE2__)
+  const auto share = [&](int shift) { return static_cast<short>(((flat.colour >> shift) & 0xFF) * flat.a); };
+  const __m128i weighted = _mm_setr_epi16(share(0), share(8), share(16), 0, share(0), share(8), share(16), 0);
+  const __m128i rest = _mm_set1_epi16(static_cast<short>(na));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alpha_bits = _mm_set1_epi32(static_cast<int>(kOpaque));
+  for (; i + 4 <= n; i += 4) {
+    __m128i* out = reinterpret_cast<__m128i*>(dst + i);
+    const __m128i d = _mm_loadu_si128(out);
+    const __m128i lo = div255_lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), rest), weighted));
+    const __m128i hi = div255_lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), rest), weighted));
+    _mm_storeu_si128(out, _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits));
+  }
+#endif
+  for (; i < n; ++i) {
     Pixel d = dst[i];
     Pixel rb = div255_pair(flat.rb_weighted + (d & kRedBlue) * na);
     Pixel g = div255(flat.g_weighted + ((d >> 8) & 0xFF) * na);
