@@ -316,7 +316,7 @@ TEST_F(SoftRenderer, ClearShowsWhereverNothingWasDrawnAndReachesThePlatform) {
   for (std::uint32_t p : pixels()) ASSERT_EQ(p, rgb(40, 50, 60));
 }
 
-// Full-screen calls are shared among threads; the result must still be every call in order.
+// Full-screen calls, with the screen cleared lazily, still give every call in order by the per-pixel rules.
 TEST_F(SoftRenderer, FullScreenCallsMatchThePerPixelRulesAndTheirOrder) {
   open(1024, 768);
   std::mt19937 rng(3);
