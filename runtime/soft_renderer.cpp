@@ -9,7 +9,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "runtime/band_pool.hpp"
 #include "runtime/platform/platform.hpp"
 #include "runtime/renderer.hpp"
 
@@ -19,8 +18,6 @@ namespace {
 using Pixel = std::uint32_t;
 constexpr Pixel kOpaque = 0xFF000000u;
 constexpr Pixel kRedBlue = 0x00FF00FFu;
-// Calls that cover fewer pixels than this are drawn on the calling thread: waking workers costs more.
-constexpr double kBandedArea = 16384.0;
 constexpr int kPieceLength = 256;
 constexpr double kFixedOne = 4294967296.0;  // texel positions step in 32.32 fixed point
 
@@ -207,9 +204,25 @@ using FlatShader = void (*)(Pixel* dst, int n, const Flat& flat);
 
 void flat_fill(Pixel* dst, int n, const Flat& flat) { std::fill(dst, dst + n, flat.colour); }
 
+// Mode 3 for a flat colour: the colour's share is the same for every pixel.
 void flat_alpha(Pixel* dst, int n, const Flat& flat) {
-  Pixel na = 255 - flat.a;
-  for (int i = 0; i < n; ++i) {
+  const Pixel na = 255 - flat.a;
+  int i = 0;
+#if defined(__SSE2__)
+  const auto share = [&](int shift) { return static_cast<short>(((flat.colour >> shift) & 0xFF) * flat.a); };
+  const __m128i weighted = _mm_setr_epi16(share(0), share(8), share(16), 0, share(0), share(8), share(16), 0);
+  const __m128i rest = _mm_set1_epi16(static_cast<short>(na));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alpha_bits = _mm_set1_epi32(static_cast<int>(kOpaque));
+  for (; i + 4 <= n; i += 4) {
+    __m128i* out = reinterpret_cast<__m128i*>(dst + i);
+    const __m128i d = _mm_loadu_si128(out);
+    const __m128i lo = div255_lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), rest), weighted));
+    const __m128i hi = div255_lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), rest), weighted));
+    _mm_storeu_si128(out, _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits));
+  }
+#endif
+  for (; i < n; ++i) {
     Pixel d = dst[i];
     Pixel rb = div255_pair(flat.rb_weighted + (d & kRedBlue) * na);
     Pixel g = div255(flat.g_weighted + ((d >> 8) & 0xFF) * na);
@@ -321,8 +334,6 @@ struct Outline {
     return xa < xb;
   }
 
-  double area() const { return double(row1 - row0) * (col1 - col0); }
-
   // The first pixel whose centre is at or after v, within 0..size.
   static int pixel_index(double v, int size) {
     return static_cast<int>(std::clamp(std::ceil(v - 0.5), 0.0, double(size)));
@@ -336,9 +347,8 @@ struct FlatJob {
   Flat flat;
 };
 
-void flat_rows(const void* context, int y0, int y1) {
-  const auto& job = *static_cast<const FlatJob*>(context);
-  for (int y = y0; y < y1; ++y) {
+void flat_rows(const FlatJob& job) {
+  for (int y = job.outline->row0; y < job.outline->row1; ++y) {
     int xa, xb;
     if (job.outline->span(y, xa, xb)) job.shader(job.target->row(y) + xa, xb - xa, job.flat);
   }
@@ -418,12 +428,11 @@ void upright_row(const QuadJob& job, int y, int xa, int xb, Pixel* piece) {
   }
 }
 
-void quad_rows(const void* context, int y0, int y1) {
-  const auto& job = *static_cast<const QuadJob*>(context);
+void quad_rows(const QuadJob& job) {
   const Picture& pic = *job.picture;
   const int w = pic.width, h = pic.height;
   Pixel piece[kPieceLength];
-  for (int y = y0; y < y1; ++y) {
+  for (int y = job.outline->row0; y < job.outline->row1; ++y) {
     int xa, xb;
     if (!job.outline->span(y, xa, xb)) continue;
     if (job.columns) {
@@ -462,19 +471,6 @@ bool leaves_pixels_alone(int mode, std::uint8_t alpha) {
 
 // Modes in which a fully transparent texel changes nothing.
 bool skips_transparent(int mode) { return mode == 1 || mode == 3 || mode == 4; }
-
-void stale_rows(const void* context, int y0, int y1) {
-  const auto& target = *static_cast<const Target*>(context);
-  for (int y = y0; y < y1; ++y) target.row(y);
-}
-
-void run_rows(RowJob job, const void* context, const Outline& outline) {
-  if (outline.area() >= kBandedArea) {
-    run_in_bands(job, context, outline.row0, outline.row1);
-  } else {
-    job(context, outline.row0, outline.row1);
-  }
-}
 
 class SoftRenderer final : public Renderer {
  public:
@@ -557,7 +553,7 @@ class SoftRenderer final : public Renderer {
       job.run_ends = long_runs(outline_.col0) ? run_ends_.data() : nullptr;
       if (skips_transparent(mode_) && picture.id != 0) job.extents = extents_of(picture);
     }
-    run_rows(quad_rows, &job, outline_);
+    quad_rows(job);
   }
 
   void fill_polygon(const float* xy, int count, Colour colour) override {
@@ -570,7 +566,7 @@ class SoftRenderer final : public Renderer {
     if (!outline_.build(points_.data(), count, target_.width, target_.height)) return;
     job.target = &target_;
     job.outline = &outline_;
-    run_rows(flat_rows, &job, outline_);
+    flat_rows(job);
   }
 
   // Pixels whose centres the line passes along its longer axis, the start in and the end out.
@@ -633,7 +629,9 @@ class SoftRenderer final : public Renderer {
 
  private:
   // Fills the rows still waiting for the clear.
-  void settle() { run_in_bands(stale_rows, &target_, 0, static_cast<int>(stale_.size())); }
+  void settle() {
+    for (int y = 0; y < target_.height; ++y) target_.row(y);
+  }
 
   // Finds the runs of consecutive texel columns in the column map; true when they are long enough
   // to be worth reading in place.

@@ -1,6 +1,7 @@
 // The play loop: Esc once every two frames, the level start, the end tests and unpresented last frames.
 #include <gtest/gtest.h>
 
+#include "game/game_loop.hpp"
 #include "game/play.hpp"
 #include "runtime/keyboard.hpp"
 #include "runtime/random.hpp"
@@ -93,6 +94,17 @@ TEST_F(PlayLoopTest, DeathInTheFrameOfTheLastDeliveryEndsTheGame) {
   EXPECT_EQ(s.health, -5);
   EXPECT_EQ(s.deliveries_done, 5) << "the level is not completed";
   EXPECT_EQ(s.level_index, 0);
+}
+
+TEST_F(PlayLoopTest, ANewGamesFirstLevelNeedsEveryDeliveryAfterAnAbandonedLevel) {
+  s.deliveries_done = 4;  // the last game ended by Esc four deliveries into its level
+  game::hand_over_to_game(s);
+  s.gear_down[0] = 1;
+  s.level_from[0] = -1;
+  s.level_to[0] = 2;
+  put_pad_under_truck(2);
+  EXPECT_FALSE(game::run_frame(s).has_value()) << "the first delivery of a new game does not end its level";
+  EXPECT_EQ(s.deliveries_done, 1);
 }
 
 TEST_F(PlayLoopTest, TheQuotaIsAnExactCount) {

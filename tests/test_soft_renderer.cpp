@@ -162,6 +162,23 @@ TEST_F(SoftRenderer, TintedPictureBlendsEveryTexelWithExactRounding) {
 }
 
 // Known pictures skip their transparent ends; what they draw must not change, at any offset.
+TEST_F(SoftRenderer, FlatColourBlendsEveryPixelWithExactRounding) {
+  std::mt19937 rng(11);
+  Pixels back(37 * 5);
+  for (auto& p : back) p = rng() | 0xFF000000u;
+  open(40, 8);
+  r.set_blend_mode(2);
+  draw(picture(37, 5, back), 0, 0, 1, {255, 255, 255, 255});
+  r.set_blend_mode(3);
+  rect(0, 0, 37, 5, {250, 128, 3, 77});
+  const Pixels out = pixels();
+  for (int i = 0; i < 37 * 5; ++i) {
+    const std::uint32_t d = back[i];
+    auto mix = [](int c, int dc) { return div255(c * 77 + dc * 178); };
+    ASSERT_EQ(out[(i / 37) * 40 + i % 37], rgb(mix(250, red(d)), mix(128, green(d)), mix(3, blue(d)))) << i;
+  }
+}
+
 TEST_F(SoftRenderer, PictureWithTransparentEdgesDrawsTheSameWhereverItLies) {
   const int w = 9, h = 6;
   Pixels texels(w * h, 0);
@@ -299,7 +316,7 @@ TEST_F(SoftRenderer, ClearShowsWhereverNothingWasDrawnAndReachesThePlatform) {
   for (std::uint32_t p : pixels()) ASSERT_EQ(p, rgb(40, 50, 60));
 }
 
-// Full-screen calls are shared among threads; the result must still be every call in order.
+// Full-screen calls, with the screen cleared lazily, still give every call in order by the per-pixel rules.
 TEST_F(SoftRenderer, FullScreenCallsMatchThePerPixelRulesAndTheirOrder) {
   open(1024, 768);
   std::mt19937 rng(3);

@@ -1,0 +1,253 @@
+// The two real programs on an X server, driven by synthetic key presses from the title to name entry and out.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void write_file(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+bool on_path(const std::string& tool) {
+  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+extern "C" char** environ;
+
+// Starts a child with the given arguments and environment additions; stdout and stderr go to `log`.
+// Everything the child needs is built before the fork.
+pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env_additions,
+            const fs::path& log, int keep_fd = -1) {
+  std::vector<std::string> env = env_additions;
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string setting = *entry;
+    const std::string name = setting.substr(0, setting.find('=') + 1);
+    bool replaced = false;
+    for (const std::string& addition : env_additions) replaced = replaced || addition.starts_with(name);
+    if (!replaced) env.push_back(setting);
+  }
+  std::vector<char*> envp, argv;
+  for (std::string& setting : env) envp.push_back(setting.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> arg_copies = args;
+  for (std::string& arg : arg_copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const std::string log_path = log.string();
+
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  const int out = open(log_path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (out >= 0) {
+    dup2(out, 1);
+    dup2(out, 2);
+  }
+  for (int fd = 3; fd < 256; ++fd)
+    if (fd != keep_fd) close(fd);
+  execvpe(argv[0], argv.data(), envp.data());
+  _exit(127);
+}
+
+// A private X server, so that windows opened by tests running alongside never take the keyboard focus.
+class XServer {
+ public:
+  explicit XServer(const fs::path& log) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+                 {}, log, fds[1]);
+    close(fds[1]);
+    // Xvfb writes the display number it chose once it accepts connections.
+    std::string number;
+    pollfd ready{fds[0], POLLIN, 0};
+    char c = 0;
+    while (poll(&ready, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (!number.empty()) display_ = ":" + number;
+  }
+  ~XServer() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// One program run from a folder of its own holding the program, its assets and a prepared "scores.txt".
+class ProgramRun {
+ public:
+  ProgramRun(const std::string& program, const std::string& scores) {
+    char pattern[] = "/tmp/sky_real_XXXXXX";
+    folder_ = mkdtemp(pattern);
+    const fs::path build = SKY_RUN_DIR;
+    fs::copy(build / program, folder_ / program);
+    fs::copy(build / "gfx", folder_ / "gfx", fs::copy_options::recursive);
+    fs::copy(build / "sound", folder_ / "sound", fs::copy_options::recursive);
+    write_file(folder_ / "scores.txt", scores);
+    server_ = std::make_unique<XServer>(folder_ / "xvfb.log");
+    if (server_->display().empty()) return;
+    // Started from elsewhere: the program makes its own folder the current one.
+    pid_ = spawn({(folder_ / program).string()}, {"DISPLAY=" + server_->display(), "SDL_AUDIODRIVER=dummy"},
+                 folder_ / "program.log");
+  }
+  ~ProgramRun() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    server_.reset();
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  ProgramRun(const ProgramRun&) = delete;
+  ProgramRun& operator=(const ProgramRun&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  std::string scores() const { return read_file(folder_ / "scores.txt"); }
+  std::string log() const { return read_file(folder_ / "program.log"); }
+
+  // The program's visible window, or an empty string when it has none.
+  std::string window() const {
+    const std::string ids = xdotool("search --onlyvisible --pid " + std::to_string(pid_));
+    return ids.substr(0, ids.find('\n'));
+  }
+
+  std::string wait_for_window_other_than(const std::string& previous, std::chrono::seconds limit) const {
+    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(100ms)) {
+      const std::string id = window();
+      if (!id.empty() && id != previous) return id;
+    }
+    return "";
+  }
+
+  // SDL reports a focus gain a moment late and the game then clears every key count, so a window gets
+  // the focus well before its first key press.
+  void focus(const std::string& window) const {
+    xdotool("windowfocus --sync " + window);
+    std::this_thread::sleep_for(1500ms);
+  }
+
+  // Real key events (XTest) into the focused window; letters are named by their lower-case key symbols.
+  void press(const std::string& keys) const { xdotool("key --delay 80 " + keys); }
+
+  bool wait_for_scores_containing(const std::string& text, std::chrono::seconds limit) const {
+    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(100ms))
+      if (scores().find(text) != std::string::npos) return true;
+    return false;
+  }
+
+  // The exit status, or -1000 when the program is still running at the limit.
+  int wait_for_exit(std::chrono::seconds limit) {
+    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(100ms)) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+      }
+    }
+    return -1000;
+  }
+
+ private:
+  std::string xdotool(const std::string& args) const {
+    const std::string command = "DISPLAY=" + server_->display() + " timeout 10 xdotool " + args + " 2>/dev/null";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char buffer[256];
+      while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
+      pclose(pipe);
+    }
+    return out;
+  }
+
+  fs::path folder_;
+  std::unique_ptr<XServer> server_;
+  pid_t pid_ = -1;
+  bool exited_ = false;
+};
+
+// A table of fifteen named rows of score 0, with LF line ends as an editor might leave them.
+std::string named_table() {
+  std::string table;
+  for (int row = 1; row <= 15; ++row) table += "0\nROW" + std::to_string(row) + "\n";
+  return table;
+}
+
+// A score of 0 equal to the best goes above it: the new name first, the old rows one down, the last gone,
+// and every line written back with CR LF.
+std::string table_after_new_best(const std::string& name) {
+  std::string table = "0\r\n" + name + "\r\n";
+  for (int row = 1; row <= 14; ++row) table += "0\r\nROW" + std::to_string(row) + "\r\n";
+  return table;
+}
+
+void play_one_game_and_quit(const std::string& program) {
+  if (!on_path("Xvfb") || !on_path("xdotool"))
+    GTEST_SKIP() << "Needs Xvfb and xdotool (scripts/setup installs both).";
+  if (!fs::exists(fs::path(SKY_RUN_DIR) / program) || !fs::exists(fs::path(SKY_RUN_DIR) / "gfx/misc/startup.png"))
+    GTEST_SKIP() << program << " or the generated assets are not built in " << SKY_RUN_DIR;
+
+  ProgramRun run(program, named_table());
+  ASSERT_TRUE(run.started()) << "no X server or program could be started";
+
+  const std::string title = run.wait_for_window_other_than("", 30s);
+  ASSERT_FALSE(title.empty()) << "no window appeared\n" << run.log();
+  run.focus(title);
+  run.press("Return");
+  // Esc and the name are counted wherever they land (world loading, play), and the keys counted before name
+  // entry join the name in the order A to Z then 0 to 9, hence a name in that order. The second Enter must
+  // come after the title has taken the first.
+  std::this_thread::sleep_for(2s);
+  run.press("Escape");
+  run.press("f l y 9 Return");
+
+  ASSERT_TRUE(run.wait_for_scores_containing("FLY9", 60s)) << "scores.txt never got the name\n"
+                                                           << run.scores() << run.log();
+  // Closing the display after name entry and opening it for the next title makes a new window.
+  const std::string next_title = run.wait_for_window_other_than(title, 30s);
+  ASSERT_FALSE(next_title.empty()) << "the title did not come back\n" << run.log();
+  run.focus(next_title);
+  run.press("Escape");
+
+  EXPECT_EQ(run.wait_for_exit(20s), 0) << "Esc on the title must end the program with status 0\n" << run.log();
+  EXPECT_EQ(run.scores(), table_after_new_best("FLY9"));
+}
+
+}  // namespace
+
+TEST(RealPrograms, OpenGlProgramPlaysAGameAndQuitsFromTheTitle) { play_one_game_and_quit("game_gl"); }
+
+TEST(RealPrograms, Direct3D7ProgramPlaysAGameAndQuitsFromTheTitle) { play_one_game_and_quit("game_d3d7"); }
