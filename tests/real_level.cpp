@@ -14,17 +14,19 @@ bool RealLevel::assets_present() {
   return std::filesystem::exists(std::filesystem::path(SKY_RUN_DIR) / "gfx/level3/peli1.png");
 }
 
-RealLevel::RealLevel(int level_index) : s(game::state()), previous_dir_(std::filesystem::current_path()) {
+RealLevel::RealLevel(int level_index, rt::Renderer* renderer)
+    : s(game::state()), previous_dir_(std::filesystem::current_path()) {
   std::filesystem::current_path(SKY_RUN_DIR);
   auto scripted = std::make_unique<rt::platform::ScriptedPlatform>();
   platform = scripted.get();
   rt::platform::install(std::move(scripted));
   rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
   game::set_program_start_values(s);
+  s.frame_timer = 0;  // a timer of an earlier level in this process ticks on a platform now gone
   rt::register_image_decoders();
   rt::start_audio();
   rt::register_sound_decoders();
-  rt::select_graphics_driver(rt::d3d7_renderer_2d(), 2);
+  rt::select_graphics_driver(renderer ? renderer : rt::d3d7_renderer_2d(), 2);
   rt::open_screen(1024, 768, 32, 60, 0);
   rt::set_auto_centre_handle(1);
   game::hand_over_to_game(s);

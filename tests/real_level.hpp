@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "game/state.hpp"
+#include "runtime/renderer.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 
 namespace play_test {
@@ -10,8 +11,9 @@ namespace play_test {
 // Runs from the build folder with its generated gfx/ and sound/, as the programs do.
 class RealLevel {
  public:
-  // Sets up the world of `level_index` and starts that level.
-  explicit RealLevel(int level_index);
+  // Sets up the world of `level_index` and starts that level, drawing with `renderer` (none: the
+  // Direct3D 7 software device).
+  explicit RealLevel(int level_index, rt::Renderer* renderer = nullptr);
   ~RealLevel();
   RealLevel(const RealLevel&) = delete;
   RealLevel& operator=(const RealLevel&) = delete;

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "runtime/draw.hpp"
@@ -14,62 +13,17 @@
 #include "runtime/renderer.hpp"
 #include "runtime/screen.hpp"
 #include "runtime/text.hpp"
+#include "tests/image_compare.hpp"
 
 namespace {
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 
-// What may differ. Blending rounds differently on the two paths, so each channel may be off by a few
-// levels. Beyond that a pixel may differ only where an edge moved by a pixel: the OpenGL pixel then
-// equals one of the software pixels within one pixel of it. Such pixels are capped per scene.
-constexpr int kChannelTolerance = 3;
-
 using Frame = std::vector<std::uint32_t>;
 using Scene = std::function<void(rt::Renderer&)>;
-
-bool close_colours(std::uint32_t a, std::uint32_t b) {
-  for (int shift = 0; shift < 24; shift += 8) {
-    const int ca = static_cast<int>((a >> shift) & 0xFF), cb = static_cast<int>((b >> shift) & 0xFF);
-    if (std::abs(ca - cb) > kChannelTolerance) return false;
-  }
-  return true;
-}
-
-struct Agreement {
-  int moved_edges = 0;  // pixels differing where an edge may have moved by one pixel
-  int wrong = 0;        // pixels no edge explains
-  std::string first_wrong;
-};
-
-Agreement compare(const Frame& soft, const Frame& gl) {
-  Agreement result;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      const std::uint32_t want = soft[std::size_t(y) * kWidth + x], got = gl[std::size_t(y) * kWidth + x];
-      if (close_colours(want, got)) continue;
-      bool explained = false;
-      for (int dy = -1; dy <= 1 && !explained; ++dy) {
-        for (int dx = -1; dx <= 1 && !explained; ++dx) {
-          const int nx = x + dx, ny = y + dy;
-          if (nx < 0 || ny < 0 || nx >= kWidth || ny >= kHeight) continue;
-          explained = close_colours(soft[std::size_t(ny) * kWidth + nx], got);
-        }
-      }
-      if (explained) {
-        ++result.moved_edges;
-        continue;
-      }
-      if (result.wrong++ == 0) {
-        std::ostringstream where;
-        where << "first unexplained pixel at (" << x << ", " << y << "): software " << std::hex << want << ", OpenGL "
-              << got;
-        result.first_wrong = where.str();
-      }
-    }
-  }
-  return result;
-}
+using image_compare::Agreement;
+using image_compare::compare;
 
 Frame render(rt::Renderer& renderer, const Scene& scene, int depth = 0) {
   Frame frame;

@@ -133,12 +133,29 @@ class GlRenderer final : public Renderer {
     use_texturing(false);
     drawn_since_present_ = true;
     glColor4ub(colour.r, colour.g, colour.b, colour.a);
-    // Only across the line: along it, its ends already count as the software device counts them.
-    const bool along_x = std::fabs(x2 - x1) >= std::fabs(y2 - y1);
-    const float nx = along_x ? 0.0f : kLineNudge, ny = along_x ? kLineNudge : 0.0f;
+    // The ends move along the line to the pixel edges around the first and last pixel centres it
+    // passes, so that the diamond rule covers exactly those pixels, as the software device does;
+    // across the line only a nudge.
+    const double dx = double(x2) - x1, dy = double(y2) - y1;
+    if (!std::isfinite(dx) || !std::isfinite(dy) || (dx == 0.0 && dy == 0.0)) return;
+    const bool along_x = std::fabs(dx) >= std::fabs(dy);
+    const double a1 = along_x ? x1 : y1, a2 = along_x ? x2 : y2, b1 = along_x ? y1 : x1;
+    const double slope = along_x ? dy / dx : dx / dy;
+    const double start = a2 > a1 ? std::ceil(a1 - 0.5) : std::floor(a1 - 0.5) + 1.0;
+    const double end = a2 > a1 ? std::ceil(a2 - 0.5) : std::floor(a2 - 0.5) + 1.0;
+    if (start == end) return;
+    const double across = kLineNudge;
+    const auto vertex = [&](double a) {
+      const double b = b1 + (a - a1) * slope + across;
+      if (along_x) {
+        glVertex2d(a, b);
+      } else {
+        glVertex2d(b, a);
+      }
+    };
     glBegin(GL_LINES);
-    glVertex2f(x1 + nx, y1 + ny);
-    glVertex2f(x2 + nx, y2 + ny);
+    vertex(start);
+    vertex(end);
     glEnd();
   }
 
