@@ -12,13 +12,17 @@ namespace {
 
 RendererChoice g_renderer = RendererChoice::Direct3D7;
 
-// The services the game uses, in the order the game has always started them; the decoders end up
-// tried as TGA, PNG, JPEG, BMP for pictures and WAV, OGG for sounds.
+// The services the game uses, in the order the game has always started them. The newest decoder is
+// tried first, so pictures are tried as TGA, PNG, JPEG, BMP and sounds as WAV, then OGG.
 void start_runtime_services() {
   rt::start_system_services();
-  rt::register_image_decoders();
+  rt::register_image_decoder(rt::decode_bmp);
   rt::start_audio();
-  rt::register_sound_decoders();
+  rt::register_image_decoder(rt::decode_jpeg);
+  rt::register_sound_decoder(rt::decode_ogg);
+  rt::register_image_decoder(rt::decode_png);
+  rt::register_image_decoder(rt::decode_tga);
+  rt::register_sound_decoder(rt::decode_wav);
 }
 
 rt::Renderer* chosen_renderer() {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -106,6 +110,42 @@ class XServer {
   std::string display_;
 };
 
+// Reads the whole screen back, to tell which of the game's screens is up.
+class ScreenWatch {
+ public:
+  explicit ScreenWatch(const std::string& display) : x_(XOpenDisplay(display.c_str())) {}
+  ~ScreenWatch() {
+    if (x_) XCloseDisplay(x_);
+  }
+  ScreenWatch(const ScreenWatch&) = delete;
+  ScreenWatch& operator=(const ScreenWatch&) = delete;
+
+  // A digest of the screen's pixels; 0 while it is all black (a screen still opening).
+  std::uint64_t digest() const {
+    if (!x_) return 0;
+    const Window root = DefaultRootWindow(x_);
+    XWindowAttributes size;
+    XGetWindowAttributes(x_, root, &size);
+    XImage* image = XGetImage(x_, root, 0, 0, size.width, size.height, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    std::uint64_t hash = 1469598103934665603ull;
+    bool lit = false;
+    const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * image->height;
+    for (std::size_t i = 0; i < bytes; ++i) {
+      const auto byte = static_cast<unsigned char>(image->data[i]);
+      lit = lit || byte != 0;
+      hash = (hash ^ byte) * 1099511628211ull;
+    }
+    XDestroyImage(image);
+    return lit ? hash : 0;
+  }
+
+ private:
+  Display* x_;
+};
+
+constexpr int kRunning = -1000;
+
 // One program run from a folder of its own holding the program, its assets and a prepared "scores.txt".
 class ProgramRun {
  public:
@@ -119,6 +159,7 @@ class ProgramRun {
     write_file(folder_ / "scores.txt", scores);
     server_ = std::make_unique<XServer>(folder_ / "xvfb.log");
     if (server_->display().empty()) return;
+    screen_ = std::make_unique<ScreenWatch>(server_->display());
     // Started from elsewhere: the program makes its own folder the current one.
     pid_ = spawn({(folder_ / program).string()}, {"DISPLAY=" + server_->display(), "SDL_AUDIODRIVER=dummy"},
                  folder_ / "program.log");
@@ -128,6 +169,7 @@ class ProgramRun {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
     }
+    screen_.reset();
     server_.reset();
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
@@ -157,28 +199,77 @@ class ProgramRun {
   // the focus well before its first key press.
   void focus(const std::string& window) const {
     xdotool("windowfocus --sync " + window);
-    std::this_thread::sleep_for(1500ms);
+    std::this_thread::sleep_for(500ms);
   }
 
   // Real key events (XTest) into the focused window; letters are named by their lower-case key symbols.
   void press(const std::string& keys) const { xdotool("key --delay 80 " + keys); }
 
-  bool wait_for_scores_containing(const std::string& text, std::chrono::seconds limit) const {
-    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(100ms))
+  // Waits for `text` in scores.txt, pressing `nudge` again every so often; false at the limit or once the
+  // program has ended.
+  bool wait_for_scores_containing(const std::string& text, const std::string& nudge, std::chrono::seconds limit) {
+    auto next_nudge = Clock::now() + 15s;
+    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(100ms)) {
       if (scores().find(text) != std::string::npos) return true;
+      if (wait_for_exit(0s) != kRunning) return false;
+      if (Clock::now() >= next_nudge) {
+        press(nudge);
+        next_nudge = Clock::now() + 15s;
+      }
+    }
     return false;
   }
 
-  // The exit status, or -1000 when the program is still running at the limit.
+  // The title waits for a key and draws the same picture every frame, so the first picture that stays
+  // put once a window is open is the title; by then the program counts key presses. 0 at the limit.
+  std::uint64_t wait_for_title(std::chrono::seconds limit) const {
+    std::uint64_t previous = 0;
+    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(300ms)) {
+      const std::uint64_t now = screen_->digest();
+      if (now != 0 && now == previous) return now;
+      previous = now;
+    }
+    return 0;
+  }
+
+  // Presses the keys until two looks in a row find the screen no longer showing `picture`; false when it
+  // never leaves it.
+  bool press_until_screen_leaves(std::uint64_t picture, const std::string& keys) const {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      press(keys);
+      int looks_away = 0;
+      for (const auto end = Clock::now() + 5s; Clock::now() < end; std::this_thread::sleep_for(200ms)) {
+        looks_away = screen_->digest() != picture ? looks_away + 1 : 0;
+        if (looks_away == 2) return true;
+      }
+    }
+    return false;
+  }
+
+  // Presses the keys until the program ends; its exit status, or kRunning when it never does.
+  int press_until_exit(const std::string& keys) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      press(keys);
+      if (const int status = wait_for_exit(5s); status != kRunning) return status;
+    }
+    return kRunning;
+  }
+
+  // The exit status (a signal as its negative number), or kRunning while the program runs at the limit.
   int wait_for_exit(std::chrono::seconds limit) {
-    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(100ms)) {
+    const auto end = Clock::now() + limit;
+    while (!exited_) {
       int status = 0;
       if (waitpid(pid_, &status, WNOHANG) == pid_) {
         exited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+      } else if (Clock::now() >= end) {
+        return kRunning;
+      } else {
+        std::this_thread::sleep_for(100ms);
       }
     }
-    return -1000;
+    return status_;
   }
 
  private:
@@ -195,8 +286,10 @@ class ProgramRun {
 
   fs::path folder_;
   std::unique_ptr<XServer> server_;
+  std::unique_ptr<ScreenWatch> screen_;
   pid_t pid_ = -1;
   bool exited_ = false;
+  int status_ = 0;
 };
 
 // A table of fifteen named rows of score 0, with LF line ends as an editor might leave them.
@@ -223,26 +316,27 @@ void play_one_game_and_quit(const std::string& program) {
   ProgramRun run(program, named_table());
   ASSERT_TRUE(run.started()) << "no X server or program could be started";
 
-  const std::string title = run.wait_for_window_other_than("", 30s);
-  ASSERT_FALSE(title.empty()) << "no window appeared\n" << run.log();
-  run.focus(title);
-  run.press("Return");
+  const std::string first_window = run.wait_for_window_other_than("", 30s);
+  ASSERT_FALSE(first_window.empty()) << "no window appeared\n" << run.log();
+  run.focus(first_window);
+  const std::uint64_t title = run.wait_for_title(30s);
+  ASSERT_NE(title, 0u) << "the title never showed\n" << run.log();
+  ASSERT_TRUE(run.press_until_screen_leaves(title, "Return")) << "Enter did not leave the title\n" << run.log();
   // Esc and the name are counted wherever they land (world loading, play), and the keys counted before name
-  // entry join the name in the order A to Z then 0 to 9, hence a name in that order. The second Enter must
-  // come after the title has taken the first.
-  std::this_thread::sleep_for(2s);
-  run.press("Escape");
-  run.press("f l y 9 Return");
+  // entry join the name in the order A to Z then 0 to 9, hence a name in that order. Should the title have
+  // taken this Enter too, a later one ends name entry.
+  run.press("Escape f l y 9 Return");
 
-  ASSERT_TRUE(run.wait_for_scores_containing("FLY9", 60s)) << "scores.txt never got the name\n"
-                                                           << run.scores() << run.log();
+  ASSERT_TRUE(run.wait_for_scores_containing("FLY9", "Return", 60s))
+      << "scores.txt never got the name; exit status " << run.wait_for_exit(0s) << "\n" << run.scores() << run.log();
   // Closing the display after name entry and opening it for the next title makes a new window.
-  const std::string next_title = run.wait_for_window_other_than(title, 30s);
-  ASSERT_FALSE(next_title.empty()) << "the title did not come back\n" << run.log();
-  run.focus(next_title);
-  run.press("Escape");
-
-  EXPECT_EQ(run.wait_for_exit(20s), 0) << "Esc on the title must end the program with status 0\n" << run.log();
+  const std::string next_window = run.wait_for_window_other_than(first_window, 30s);
+  ASSERT_FALSE(next_window.empty()) << "the title did not come back\n" << run.log();
+  run.focus(next_window);
+  const std::uint64_t next_title = run.wait_for_title(30s);
+  ASSERT_NE(next_title, 0u) << "the next title never showed\n" << run.log();
+  EXPECT_EQ(run.press_until_exit("Escape"), 0) << "Esc on the title must end the program with status 0\n"
+                                               << run.log();
   EXPECT_EQ(run.scores(), table_after_new_best("FLY9"));
 }
 

@@ -132,6 +132,16 @@ TEST(Title, SOnALaterTitleStopsTheTuneOnce) {
   EXPECT_EQ(t.second.sound_enabled.back(), 0);
 }
 
+TEST(Title, SAndEscTogetherStopTheTuneThenEnd) {
+  REQUIRE_GAME_ASSETS();
+  TwoTitles t;
+  t.play({{2, kS}, {2, kEscape}}, 20);
+  ASSERT_TRUE(t.outcome.exit_status.has_value()) << "Esc did not end the program";
+  EXPECT_EQ(*t.outcome.exit_status, 0);
+  EXPECT_EQ(t.second.tune_playing.size(), 2u) << "no title frame follows the Esc";
+  EXPECT_EQ(game::state().sound_enabled, 0) << "S is acted on before Esc ends the program";
+}
+
 TEST(Title, KeysFromTheEndOfAGameNeverReachTheNextTitle) {
   REQUIRE_GAME_ASSETS();
   GameRun run;

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "game/level_table.hpp"
 #include "game/state.hpp"
@@ -157,6 +160,92 @@ TEST_F(WorldSetup, LoadsEveryAssetAndMakesTenChannels) {
   const int old_motor = s.motor_channel;
   setup_world(2);
   EXPECT_NE(s.motor_channel, old_motor) << "every world takes new channels";
+}
+
+// A picture or sound of a world setup: its file, its load flags and the handle the state keeps.
+struct Loaded {
+  std::string path;
+  int flags;
+  int handle;
+};
+
+// The pictures of a world setup in load order: the common ones, then the world's speakers and tiles.
+std::vector<Loaded> pictures_in_load_order(const game::GameState& s, int world) {
+  std::vector<Loaded> out;
+  for (int i = 0; i <= 12; ++i) {
+    char path[40];
+    std::snprintf(path, sizeof path, "gfx/ship1/animfile%04d.png", i);
+    out.push_back({path, 1, s.truck_frames[i]});
+  }
+  out.insert(out.end(), {{"gfx/misc/hud.png", 8, s.img_hud},
+                         {"gfx/misc/fog.jpg", 8, s.img_fog},
+                         {"gfx/misc/wrench_small.png", 8, s.img_wrench},
+                         {"gfx/misc/alienbug.png", 8, s.flyer_img[0]},
+                         {"gfx/misc/1.png", 8, s.flyer_img[1]},
+                         {"gfx/misc/2.png", 8, s.flyer_img[2]},
+                         {"gfx/misc/3.png", 8, s.flyer_img[3]}});
+  for (int i = 0; i < 5; ++i) out.push_back({"gfx/misc/alusta.png", 8, s.base_img[i]});
+  out.insert(out.end(), {{"gfx/misc/tavara.png", 8, s.cargo_img[0]},
+                         {"gfx/misc/puhekupla.png", 8, s.img_bubble},
+                         {"gfx/misc/cloud.png", 1, s.img_cloud},
+                         {"gfx/misc/lieska.png", 8, s.img_flame},
+                         {"gfx/misc/desertstorm.png", 8, s.img_sandstorm},
+                         {"gfx/misc/levelcomplete.png", 8, s.img_level_complete},
+                         {"gfx/misc/worldcomplete.png", 8, s.img_world_complete},
+                         {"gfx/misc/gameover.png", 8, s.img_game_over},
+                         {"gfx/misc/endscreen.jpg", 8, s.img_end_screen}});
+  const std::string w = std::to_string(world);
+  for (int i = 0; i < 4; ++i) out.push_back({"gfx/misc/world" + w + "_" + std::to_string(i + 1) + ".png", 1, s.speaker_img[i]});
+  // The desert draws from level3/, the city from level1/; only the city's tiles go without the mask.
+  const std::string folder = "gfx/level" + std::to_string(4 - world) + "/";
+  const int tile_flags = world == 3 ? 0 : 1;
+  for (int i = 0; i < 3; ++i) out.push_back({folder + "peli" + std::to_string(i + 1) + ".png", tile_flags, s.game_layer_img[i]});
+  for (int i = 0; i < 3; ++i) out.push_back({folder + "tausta" + std::to_string(i + 1) + ".jpg", 8, s.back_layer_img[i]});
+  for (int i = 0; i < 3; ++i) out.push_back({folder + "etu" + std::to_string(i + 1) + ".png", tile_flags, s.front_layer_img[i]});
+  return out;
+}
+
+std::vector<Loaded> sounds_in_load_order(const game::GameState& s) {
+  return {{"sound/motor.wav", 1, s.snd_motor},          {"sound/motor_idle.wav", 1, s.snd_motor_idle},
+          {"sound/crash.wav", 0, s.snd_crash},          {"sound/gearin.wav", 0, s.snd_gear_in},
+          {"sound/gearout.wav", 0, s.snd_gear_out},     {"sound/landing.wav", 0, s.snd_landing},
+          {"sound/bg_noise.wav", 1, s.snd_bg_noise},    {"sound/rain.wav", 1, s.snd_rain},
+          {"sound/wind.wav", 1, s.snd_wind},            {"sound/score1.wav", 0, s.snd_score1},
+          {"sound/score3.wav", 0, s.snd_score3},        {"sound/song2.ogg", 0, s.snd_level_done_song},
+          {"sound/song3.ogg", 0, s.snd_game_over_song}, {"sound/winter_song.ogg", 1, s.world_song[0]},
+          {"sound/desert_song.ogg", 1, s.world_song[1]}, {"sound/city_tekno.ogg", 1, s.world_song[2]}};
+}
+
+// Each handle holds the file and flags of its row, and the files were loaded in the rows' order.
+TEST_F(WorldSetup, LoadsEachFileWithItsFlagsInOrder) {
+  for (int w = 1; w <= 3; ++w) {
+    SCOPED_TRACE(w);
+    // From empty stores, new handles rise in load order.
+    rt::reset_images();
+    rt::reset_sound();
+    rt::start_audio();
+    rt::register_sound_decoders();
+    setup_world(w);
+    const rt::Picture* previous = nullptr;
+    int previous_handle = 0;
+    for (const Loaded& l : pictures_in_load_order(s, w)) {
+      const rt::Image& kept = rt::image_for_use(l.handle);
+      EXPECT_EQ(kept.flags, l.flags) << l.path;
+      EXPECT_EQ(kept.picture, rt::image_for_use(rt::load_image(rt::from_latin1(l.path), l.flags)).picture) << l.path;
+      if (kept.picture.get() != previous) {
+        EXPECT_GT(l.handle, previous_handle) << l.path << " loaded out of order";
+      }
+      previous = kept.picture.get();
+      previous_handle = l.handle;
+    }
+    previous_handle = 0;
+    for (const Loaded& l : sounds_in_load_order(s)) {
+      EXPECT_EQ(rt::sound_loops(l.handle), l.flags == 1) << l.path;
+      EXPECT_EQ(&rt::sound_clip(l.handle), &rt::sound_clip(rt::load_sound(rt::from_latin1(l.path), l.flags))) << l.path;
+      EXPECT_GT(l.handle, previous_handle) << l.path << " loaded out of order";
+      previous_handle = l.handle;
+    }
+  }
 }
 
 TEST_F(WorldSetup, LayersStartAroundTheScreenCentre) {
