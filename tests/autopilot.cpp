@@ -112,7 +112,7 @@ void Autopilot::steer(const game::GameState& s) {
 
   // Heights as truck_y values: where the truck's lowest row meets the pad, and a cruise over the terrain.
   const double touch_y = pad_y + 625.0 + k.pad_span.top - k.truck_span.bottom;
-  double cruise_y = std::min(640.0 + k.terrain_top - k.truck_span.bottom - 50.0, touch_y - 80.0);
+  double cruise_y = std::min(640.0 + k.terrain_top - k.truck_span.bottom - 120.0, touch_y - 80.0);
   const bool near = std::abs(dx) < 40.0;
   const bool aligned = std::abs(dx) < 6.0 && std::abs(s.scroll_dx) < 0.05f;
   double target_y = near ? touch_y - 40.0 : cruise_y;

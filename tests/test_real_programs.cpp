@@ -45,17 +45,24 @@ bool on_path(const std::string& tool) {
 
 extern "C" char** environ;
 
-// Starts a child with the given arguments and environment additions; stdout and stderr go to `log`.
-// Everything the child needs is built before the fork.
-pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env_additions,
-            const fs::path& log, int keep_fd = -1) {
-  std::vector<std::string> env = env_additions;
+// The X server and xdotool run without libraries preloaded for the programs under test (a sanitizer
+// runtime, for one, stops Xvfb from starting).
+constexpr const char* kNoPreload = "LD_PRELOAD";
+
+std::string variable_name(const std::string& setting) { return setting.substr(0, setting.find('=')); }
+
+// Starts a child with the given arguments and our environment changed by `env_changes` ("NAME=value" sets,
+// a bare "NAME" removes); stdout and stderr go to `log`. Everything the child needs is built before the fork.
+pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env_changes, const fs::path& log,
+            int keep_fd = -1) {
+  std::vector<std::string> env;
+  for (const std::string& change : env_changes)
+    if (change.find('=') != std::string::npos) env.push_back(change);
   for (char** entry = environ; *entry; ++entry) {
     const std::string setting = *entry;
-    const std::string name = setting.substr(0, setting.find('=') + 1);
-    bool replaced = false;
-    for (const std::string& addition : env_additions) replaced = replaced || addition.starts_with(name);
-    if (!replaced) env.push_back(setting);
+    bool changed = false;
+    for (const std::string& change : env_changes) changed = changed || variable_name(change) == variable_name(setting);
+    if (!changed) env.push_back(setting);
   }
   std::vector<char*> envp, argv;
   for (std::string& setting : env) envp.push_back(setting.data());
@@ -85,7 +92,7 @@ class XServer {
     int fds[2];
     if (pipe(fds) != 0) return;
     pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-                 {}, log, fds[1]);
+                 {kNoPreload}, log, fds[1]);
     close(fds[1]);
     // Xvfb writes the display number it chose once it accepts connections.
     std::string number;
@@ -274,7 +281,7 @@ class ProgramRun {
 
  private:
   std::string xdotool(const std::string& args) const {
-    const std::string command = "DISPLAY=" + server_->display() + " timeout 10 xdotool " + args + " 2>/dev/null";
+    const std::string command = "DISPLAY=" + server_->display() + " env -u " + std::string(kNoPreload) + " timeout 10 xdotool " + args + " 2>/dev/null";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
       char buffer[256];
