@@ -2,14 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "runtime/platform/platform.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/renderer.hpp"
+#include "tests/renderer_shapes.hpp"
+#include "tests/runtime_setup.hpp"
+#include "tests/x11_display.hpp"
 
 namespace {
+
+using renderer_shapes::fill_rect;
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -30,11 +34,6 @@ void draw_at(rt::Renderer& r, const rt::Picture& p, float x, float y) {
   r.draw_textured_quad(p, corners, rt::Colour{255, 255, 255, 255});
 }
 
-void fill_rect(rt::Renderer& r, float x, float y, float w, float h, rt::Colour colour) {
-  const float xy[8] = {x, y, x + w, y, x + w, y + h, x, y + h};
-  r.fill_polygon(xy, 4, colour);
-}
-
 std::uint32_t pixel(const std::vector<std::uint32_t>& frame, int x, int y) {
   return frame[std::size_t(y) * kWidth + x];
 }
@@ -42,11 +41,8 @@ std::uint32_t pixel(const std::vector<std::uint32_t>& frame, int x, int y) {
 class GlRenderer : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) {
-      GTEST_SKIP() << "No DISPLAY: the OpenGL renderer needs an X server (scripts/test starts Xvfb).";
-    }
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    rt::platform::install(rt::platform::make_sdl_platform());
+    if (!x11_display::available()) GTEST_SKIP() << x11_display::kMissing;
+    x11_display::install_sdl_platform();
     gl_ = rt::opengl_renderer();
   }
   void TearDown() override {
@@ -63,9 +59,7 @@ class GlRenderer : public ::testing::Test {
 };
 
 TEST(GlRendererWithoutContext, OpenFailsAndLeavesNoWindow) {
-  auto scripted = std::make_unique<rt::platform::ScriptedPlatform>();
-  rt::platform::ScriptedPlatform* platform = scripted.get();
-  rt::platform::install(std::move(scripted));
+  rt::platform::ScriptedPlatform* platform = &runtime_setup::install_platform();
   rt::Renderer* gl = rt::opengl_renderer();
   EXPECT_FALSE(gl->open(kWidth, kHeight, 32, 60, 2));
   EXPECT_FALSE(gl->is_open());
@@ -75,9 +69,7 @@ TEST(GlRendererWithoutContext, OpenFailsAndLeavesNoWindow) {
 TEST(GlRendererWithoutContext, AWindowWithNoUsableContextIsGivenUp) {
   rt::platform::ScriptedPlatform::Options options;
   options.gl_available = true;  // the window opens, but no context is current in this process
-  auto scripted = std::make_unique<rt::platform::ScriptedPlatform>(options);
-  rt::platform::ScriptedPlatform* platform = scripted.get();
-  rt::platform::install(std::move(scripted));
+  rt::platform::ScriptedPlatform* platform = &runtime_setup::install_platform(options);
   rt::Renderer* gl = rt::opengl_renderer();
   EXPECT_FALSE(gl->open(kWidth, kHeight, 0, 60, 2));
   EXPECT_FALSE(gl->is_open());
