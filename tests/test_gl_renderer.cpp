@@ -20,12 +20,7 @@ constexpr int kHeight = 768;
 constexpr rt::Colour kBlack{0, 0, 0, 255};
 
 rt::Picture plain_picture(std::uint32_t argb, std::uint64_t id) {
-  rt::Picture p;
-  p.width = 16;
-  p.height = 16;
-  p.id = id;
-  p.argb.assign(256, argb);
-  return p;
+  return renderer_shapes::solid_picture(16, argb, id);
 }
 
 void draw_at(rt::Renderer& r, const rt::Picture& p, float x, float y) {
