@@ -30,7 +30,7 @@ std::string empty_table() {
 int main() {
   using namespace whole_game;
   GameFolder folder(SKY_RUN_DIR);
-  write_file("scores.txt", empty_table());
+  write_bytes("scores.txt", empty_table());
 
   auto owned = std::make_unique<CountingPlatform>();
   CountingPlatform& platform = *owned;

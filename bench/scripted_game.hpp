@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "game/world_setup.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/runtime.hpp"
+#include "tests/runtime_setup.hpp"
 
 namespace bench {
 
@@ -25,15 +25,8 @@ inline rt::platform::ScriptedPlatform* start_scripted_game() {
     return nullptr;
   }
   std::filesystem::current_path(SKY_RUN_DIR);
-  auto scripted = std::make_unique<rt::platform::ScriptedPlatform>();
-  rt::platform::ScriptedPlatform* platform = scripted.get();
-  rt::platform::install(std::move(scripted));
-  rt::register_image_decoders();
-  rt::start_audio();
-  rt::register_sound_decoders();
-  rt::select_graphics_driver(rt::d3d7_renderer_2d(), 2);
-  rt::open_screen(1024, 768, 32, 60, 0);
-  rt::set_auto_centre_handle(1);
+  rt::platform::ScriptedPlatform* platform = &runtime_setup::install_platform();
+  runtime_setup::open_game_screen();
   game::set_program_start_values(game::state());
   return platform;
 }

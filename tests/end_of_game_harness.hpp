@@ -1,10 +1,7 @@
 // Test harness for the end-of-game screens: a scripted screen, a scratch folder and tiny asset files.
 #pragma once
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +10,8 @@
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/program.hpp"
 #include "runtime/screen.hpp"
+#include "runtime_setup.hpp"
+#include "scratch_folder.hpp"
 #include "sound_test_files.hpp"
 
 namespace end_of_game_test {
@@ -20,34 +19,13 @@ namespace end_of_game_test {
 namespace fs = std::filesystem;
 
 // A fresh folder that becomes the current directory for the test and is removed afterwards.
-class ScratchFolder {
+class ScratchFolder : public scratch::Folder {
  public:
-  ScratchFolder() : previous_(fs::current_path()) {
-    std::string pattern = (fs::temp_directory_path() / "sky_end_XXXXXX").string();
-    path_ = fs::path(::mkdtemp(pattern.data()));
-    fs::current_path(path_);
-  }
-  ~ScratchFolder() {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path previous_;
-  fs::path path_;
+  ScratchFolder() : Folder("sky_end") {}
 };
 
-inline std::string read_bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void write_bytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
+using scratch::read_bytes;
+using scratch::write_bytes;
 
 // A 24-bit BMP of one colour, w x h pixels.
 inline void write_bmp(const fs::path& path, int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
@@ -71,10 +49,8 @@ inline void write_bmp(const fs::path& path, int w, int h, std::uint8_t r, std::u
 class ScriptedScreen {
  public:
   ScriptedScreen() {
-    auto platform = std::make_unique<rt::platform::ScriptedPlatform>();
-    platform_ = platform.get();
-    rt::platform::install(std::move(platform));
-    rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
+    platform_ = &runtime_setup::install_platform();
+    runtime_setup::throw_program_exits();
     rt::select_graphics_driver(rt::d3d7_renderer_2d(), 2);
     rt::open_screen(1024, 768, 32, 60, 0);
     rt::set_auto_centre_handle(1);

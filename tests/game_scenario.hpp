@@ -2,11 +2,9 @@
 // "scores.txt" of the test's choosing, and the real game routine run until it ends or is stopped.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +15,8 @@
 #include "game/state.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/program.hpp"
+#include "tests/runtime_setup.hpp"
+#include "tests/scratch_folder.hpp"
 
 namespace scenario {
 
@@ -64,33 +64,16 @@ class GamePlatform : public rt::platform::ScriptedPlatform {
 };
 
 // A scratch folder that becomes the current directory, holding links to the generated assets.
-class RunFolder {
+class RunFolder : public scratch::Folder {
  public:
-  RunFolder() {
-    std::string pattern = (fs::temp_directory_path() / "sky_game_XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
-    path_ = pattern;
+  RunFolder() : Folder("sky_game") {
     for (const char* sub : {"gfx", "sound"}) {
       const fs::path assets = fs::path(SKY_RUN_DIR) / sub;
-      if (fs::exists(assets)) fs::create_directory_symlink(assets, path_ / sub);
+      if (fs::exists(assets)) fs::create_directory_symlink(assets, path() / sub);
     }
-    previous_ = fs::current_path();
-    fs::current_path(path_);
-  }
-  ~RunFolder() {
-    std::error_code ignored;
-    fs::current_path(previous_, ignored);
-    fs::remove_all(path_, ignored);
   }
   static bool assets_available() { return fs::exists(fs::path(SKY_RUN_DIR) / "gfx" / "misc" / "startup.png"); }
-  void write_scores(const std::string& bytes) const {
-    std::ofstream(path_ / "scores.txt", std::ios::binary) << bytes;
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-  fs::path previous_;
+  void write_scores(const std::string& bytes) const { scratch::write_bytes(path() / "scores.txt", bytes); }
 };
 
 // How a run ended: the program's exit status, or stopped by the test.
@@ -102,10 +85,8 @@ struct Outcome {
 class GameRun {
  public:
   GameRun() {
-    auto owned = std::make_unique<GamePlatform>();
-    platform_ = owned.get();
-    rt::platform::install(std::move(owned));
-    rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
+    platform_ = &runtime_setup::install_platform<GamePlatform>();
+    runtime_setup::throw_program_exits();
   }
   GamePlatform& platform() { return *platform_; }
   RunFolder& folder() { return folder_; }

@@ -1,12 +1,13 @@
 // Shared set-up for the play's step tests: scratch folder, scripted platform, pictures and state.
 #include "tests/play_fixture.hpp"
 
-#include <cstdlib>
-#include <fstream>
+#include <memory>
 #include <string>
 
 #include "game/level_table.hpp"
 #include "runtime/runtime.hpp"
+#include "tests/runtime_setup.hpp"
+#include "tests/scratch_folder.hpp"
 
 namespace play_test {
 namespace {
@@ -19,11 +20,6 @@ void put32(std::string& b, std::uint32_t v) {
 void put16(std::string& b, std::uint16_t v) {
   b.push_back(static_cast<char>(v & 0xFF));
   b.push_back(static_cast<char>(v >> 8));
-}
-
-void write_file(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
 }
 
 // A 24-bit BMP of one grey level; black turns transparent when loaded with the mask flag.
@@ -45,7 +41,7 @@ void write_square_bmp(const fs::path& path, int size, std::uint8_t level) {
     out.append(static_cast<std::size_t>(size * 3), static_cast<char>(level));
     out.append(static_cast<std::size_t>(row - size * 3), '\0');
   }
-  write_file(path, out);
+  scratch::write_bytes(path, out);
 }
 
 void write_silent_wav(const fs::path& path, int frames) {
@@ -62,27 +58,17 @@ void write_silent_wav(const fs::path& path, int frames) {
   out += "data";
   put32(out, static_cast<std::uint32_t>(frames * 2));
   out.append(static_cast<std::size_t>(frames * 2), '\0');
-  write_file(path, out);
+  scratch::write_bytes(path, out);
 }
 
 }  // namespace
 
 void PlayTest::SetUp() {
-  previous_dir_ = fs::current_path();
-  std::string pattern = (fs::temp_directory_path() / "sky_play_XXXXXX").string();
-  scratch_dir_ = fs::path(::mkdtemp(pattern.data()));
-  fs::current_path(scratch_dir_);
+  folder_ = std::make_unique<scratch::Folder>("sky_play");
 
-  auto scripted = std::make_unique<rt::platform::ScriptedPlatform>();
-  platform = scripted.get();
-  rt::platform::install(std::move(scripted));
-  rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
-  rt::register_image_decoders();
-  rt::register_sound_decoders();
-  rt::start_audio();
-  rt::select_graphics_driver(rt::d3d7_renderer_2d(), 2);
-  rt::open_screen(1024, 768, 32, 60, 0);
-  rt::set_auto_centre_handle(1);
+  platform = &runtime_setup::install_platform();
+  runtime_setup::throw_program_exits();
+  runtime_setup::open_game_screen();
   rt::set_blend_mode(3);
 
   write_square_bmp("blank.bmp", 8, 0);
@@ -139,11 +125,7 @@ void PlayTest::SetUp() {
   presented_at_start_ = platform->frames_presented();
 }
 
-void PlayTest::TearDown() {
-  fs::current_path(previous_dir_);
-  std::error_code ignored;
-  fs::remove_all(scratch_dir_, ignored);
-}
+void PlayTest::TearDown() { folder_.reset(); }
 
 void PlayTest::hold(int key) { platform->push_event({rt::platform::EventType::KeyDown, key}); }
 void PlayTest::release(int key) { platform->push_event({rt::platform::EventType::KeyUp, key}); }

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "game/state.hpp"
 #include "runtime/platform/scripted_platform.hpp"
+#include "tests/scratch_folder.hpp"
 
 namespace play_test {
 
@@ -47,8 +47,7 @@ class PlayTest : public ::testing::Test {
   int quiet_sound = 0;
 
  private:
-  std::filesystem::path previous_dir_;
-  std::filesystem::path scratch_dir_;
+  std::unique_ptr<scratch::Folder> folder_;
   std::vector<std::uint32_t> back_;
   std::uint64_t draws_seen_ = 0;
   int presented_at_start_ = 0;

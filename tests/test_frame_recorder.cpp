@@ -3,6 +3,7 @@
 
 #include "tests/frame_recorder.hpp"
 #include "tests/recording_renderer.hpp"
+#include "tests/renderer_shapes.hpp"
 
 namespace {
 
@@ -12,12 +13,7 @@ using testing_support::RecordedCall;
 using testing_support::RecordingRenderer;
 
 rt::Picture small_picture(std::uint64_t id, std::uint32_t colour) {
-  rt::Picture p;
-  p.width = 2;
-  p.height = 2;
-  p.id = id;
-  p.argb.assign(4, colour);
-  return p;
+  return renderer_shapes::solid_picture(2, colour, id);
 }
 
 void quad(rt::Renderer& r, const rt::Picture& p, float x) {

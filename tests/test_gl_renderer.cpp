@@ -2,37 +2,31 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "runtime/platform/platform.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/renderer.hpp"
+#include "tests/renderer_shapes.hpp"
+#include "tests/runtime_setup.hpp"
+#include "tests/x11_display.hpp"
 
 namespace {
+
+using renderer_shapes::fill_rect;
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr rt::Colour kBlack{0, 0, 0, 255};
 
 rt::Picture plain_picture(std::uint32_t argb, std::uint64_t id) {
-  rt::Picture p;
-  p.width = 16;
-  p.height = 16;
-  p.id = id;
-  p.argb.assign(256, argb);
-  return p;
+  return renderer_shapes::solid_picture(16, argb, id);
 }
 
 void draw_at(rt::Renderer& r, const rt::Picture& p, float x, float y) {
   const float w = static_cast<float>(p.width), h = static_cast<float>(p.height);
   const rt::TexVertex corners[4] = {{x, y, 0, 0}, {x + w, y, 1, 0}, {x + w, y + h, 1, 1}, {x, y + h, 0, 1}};
   r.draw_textured_quad(p, corners, rt::Colour{255, 255, 255, 255});
-}
-
-void fill_rect(rt::Renderer& r, float x, float y, float w, float h, rt::Colour colour) {
-  const float xy[8] = {x, y, x + w, y, x + w, y + h, x, y + h};
-  r.fill_polygon(xy, 4, colour);
 }
 
 std::uint32_t pixel(const std::vector<std::uint32_t>& frame, int x, int y) {
@@ -42,11 +36,8 @@ std::uint32_t pixel(const std::vector<std::uint32_t>& frame, int x, int y) {
 class GlRenderer : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) {
-      GTEST_SKIP() << "No DISPLAY: the OpenGL renderer needs an X server (scripts/test starts Xvfb).";
-    }
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    rt::platform::install(rt::platform::make_sdl_platform());
+    if (!x11_display::available()) GTEST_SKIP() << x11_display::kMissing;
+    x11_display::install_sdl_platform();
     gl_ = rt::opengl_renderer();
   }
   void TearDown() override {
@@ -63,9 +54,7 @@ class GlRenderer : public ::testing::Test {
 };
 
 TEST(GlRendererWithoutContext, OpenFailsAndLeavesNoWindow) {
-  auto scripted = std::make_unique<rt::platform::ScriptedPlatform>();
-  rt::platform::ScriptedPlatform* platform = scripted.get();
-  rt::platform::install(std::move(scripted));
+  rt::platform::ScriptedPlatform* platform = &runtime_setup::install_platform();
   rt::Renderer* gl = rt::opengl_renderer();
   EXPECT_FALSE(gl->open(kWidth, kHeight, 32, 60, 2));
   EXPECT_FALSE(gl->is_open());
@@ -75,9 +64,7 @@ TEST(GlRendererWithoutContext, OpenFailsAndLeavesNoWindow) {
 TEST(GlRendererWithoutContext, AWindowWithNoUsableContextIsGivenUp) {
   rt::platform::ScriptedPlatform::Options options;
   options.gl_available = true;  // the window opens, but no context is current in this process
-  auto scripted = std::make_unique<rt::platform::ScriptedPlatform>(options);
-  rt::platform::ScriptedPlatform* platform = scripted.get();
-  rt::platform::install(std::move(scripted));
+  rt::platform::ScriptedPlatform* platform = &runtime_setup::install_platform(options);
   rt::Renderer* gl = rt::opengl_renderer();
   EXPECT_FALSE(gl->open(kWidth, kHeight, 0, 60, 2));
   EXPECT_FALSE(gl->is_open());

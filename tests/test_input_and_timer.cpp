@@ -4,18 +4,14 @@
 #include "runtime/keyboard.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/timer.hpp"
+#include "tests/runtime_setup.hpp"
 
 using rt::platform::Event;
 using rt::platform::EventType;
 using rt::platform::ScriptedPlatform;
 
 namespace {
-ScriptedPlatform& install_scripted() {
-  auto owned = std::make_unique<ScriptedPlatform>();
-  ScriptedPlatform& platform = *owned;
-  rt::platform::install(std::move(owned));
-  return platform;
-}
+ScriptedPlatform& install_scripted() { return runtime_setup::install_platform(); }
 
 Event key_event(EventType type, int key, bool repeat = false) {
   Event e{type, key};

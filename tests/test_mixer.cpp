@@ -2,32 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 
 #include "runtime/audio_output.hpp"
 #include "runtime/mixer.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/program.hpp"
 #include "runtime/sound.hpp"
+#include "runtime_setup.hpp"
 #include "sound_test_files.hpp"
 
 using rt::platform::ScriptedPlatform;
+using runtime_setup::start_scripted_audio;
 using sound_test::load_wav_sound;
 
 namespace {
 
 constexpr int kDelayFrames = 882;  // 20 ms at 44100 Hz
-
-ScriptedPlatform& start_scripted_audio() {
-  auto platform = std::make_unique<ScriptedPlatform>();
-  ScriptedPlatform& raw = *platform;
-  rt::platform::install(std::move(platform));
-  rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
-  rt::reset_sound();
-  rt::register_sound_decoders();
-  rt::start_audio();
-  return raw;
-}
 
 // Captures `fragments` fragments the way the device plays them, the pump running before each.
 void render(ScriptedPlatform& platform, int fragments) {

@@ -33,7 +33,7 @@ CountingPlatform& install_platform() {
 TEST(playthrough, NineLevelsFlownThenTheNameTypedTheTableSavedAndShown) {
   GameFolder folder(SKY_RUN_DIR);
   ASSERT_TRUE(fs::exists("gfx/misc/startup.png")) << "the generated pictures are missing from " << SKY_RUN_DIR;
-  write_file("scores.txt", table_of_old_rows());
+  write_bytes("scores.txt", table_of_old_rows());
   CountingPlatform& platform = install_platform();
   play_test::Autopilot autopilot(platform);
   GameDriver driver(platform, [&](CountingPlatform&, game::GameState& s) { autopilot.steer(s); },
@@ -75,7 +75,7 @@ TEST(playthrough, NineLevelsFlownThenTheNameTypedTheTableSavedAndShown) {
   EXPECT_EQ(rt::to_latin1(s.hs_name[14]), "OLD");
   std::string expected = std::to_string(final_score) + "\r\nACE\r\n";
   for (int r = 1; r < 15; ++r) expected += "-2000000000\r\nOLD\r\n";
-  EXPECT_EQ(read_file("scores.txt"), expected);
+  EXPECT_EQ(read_bytes("scores.txt"), expected);
   EXPECT_TRUE(platform.window_open());
 }
 
@@ -84,7 +84,7 @@ TEST(playthrough, NineLevelsFlownThenTheNameTypedTheTableSavedAndShown) {
 TEST(WholeGame, EscOnALevelCompleteScreenEndsTheGameAtTheNextLevelStart) {
   GameFolder folder(SKY_RUN_DIR);
   ASSERT_TRUE(fs::exists("gfx/misc/startup.png")) << "the generated pictures are missing from " << SKY_RUN_DIR;
-  write_file("scores.txt", std::string(30, '\n'));
+  write_bytes("scores.txt", std::string(30, '\n'));
   CountingPlatform& platform = install_platform();
   // The first level's quota is met in the frame after the first one.
   auto meet_the_quota = [](CountingPlatform&, game::GameState& s) { s.deliveries_done = s.level_quota[s.level_index]; };
@@ -111,7 +111,7 @@ TEST(WholeGame, EscOnALevelCompleteScreenEndsTheGameAtTheNextLevelStart) {
   const auto status = run_game_until_stopped();
   ASSERT_FALSE(status.has_value());
   EXPECT_TRUE(checked_name_entry);
-  EXPECT_EQ(read_file("scores.txt").substr(0, 6), "0\r\nZ\r\n");
+  EXPECT_EQ(read_bytes("scores.txt").substr(0, 6), "0\r\nZ\r\n");
 }
 
 }  // namespace

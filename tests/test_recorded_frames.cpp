@@ -11,6 +11,7 @@
 #include "tests/partial_blends.hpp"
 #include "tests/play_recordings.hpp"
 #include "tests/screenshot.hpp"
+#include "tests/x11_display.hpp"
 
 namespace frame_replay {
 
@@ -94,13 +95,10 @@ TEST_P(RecordedFrames, ReplayOnTheSoftwareDeviceGivesExactlyTheFrameTheGameShowe
 }
 
 TEST_P(RecordedFrames, OpenGlDrawsThemAsTheSoftwareDeviceDoes) {
-  if (std::getenv("DISPLAY") == nullptr) {
-    GTEST_SKIP() << "No DISPLAY: the OpenGL renderer needs an X server (scripts/test starts Xvfb).";
-  }
+  if (!x11_display::available()) GTEST_SKIP() << x11_display::kMissing;
   const RecordedFrame frame = record();
   ASSERT_FALSE(frame.calls.empty());
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  rt::platform::install(rt::platform::make_sdl_platform());
+  x11_display::install_sdl_platform();
   const std::vector<std::uint32_t> soft = frame_replay::replay_picture(frame, *rt::software_renderer());
   const std::vector<std::uint32_t> gl = frame_replay::replay_picture(frame, *rt::opengl_renderer());
   ASSERT_FALSE(gl.empty()) << "OpenGL could not open a screen";

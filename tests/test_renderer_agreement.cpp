@@ -14,8 +14,12 @@
 #include "runtime/screen.hpp"
 #include "runtime/text.hpp"
 #include "tests/image_compare.hpp"
+#include "tests/renderer_shapes.hpp"
+#include "tests/x11_display.hpp"
 
 namespace {
+
+using renderer_shapes::fill_rect;
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -73,11 +77,6 @@ void draw_sprite(rt::Renderer& r, const rt::Picture& p, float x, float y, float 
   r.draw_textured_quad(p, corners, colour);
 }
 
-void fill_rect(rt::Renderer& r, float x, float y, float w, float h, rt::Colour colour) {
-  const float xy[8] = {x, y, x + w, y, x + w, y + h, x, y + h};
-  r.fill_polygon(xy, 4, colour);
-}
-
 // An ellipse as the drawing layer tessellates it.
 void fill_oval(rt::Renderer& r, float x, float y, float w, float h, rt::Colour colour) {
   const float rx = w * 0.5f, ry = h * 0.5f;
@@ -107,11 +106,8 @@ void paint_background(rt::Renderer& r) {
 class RendererAgreement : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) {
-      GTEST_SKIP() << "No DISPLAY: the OpenGL renderer needs an X server (scripts/test starts Xvfb).";
-    }
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    rt::platform::install(rt::platform::make_sdl_platform());
+    if (!x11_display::available()) GTEST_SKIP() << x11_display::kMissing;
+    x11_display::install_sdl_platform();
   }
 
   static void expect_agreement(const Scene& scene, int max_moved_edges) {

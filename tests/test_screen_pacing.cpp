@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "runtime/keyboard.hpp"
@@ -11,6 +10,7 @@
 #include "runtime/screen.hpp"
 #include "runtime/timer.hpp"
 #include "tests/recording_renderer.hpp"
+#include "tests/runtime_setup.hpp"
 
 namespace {
 
@@ -27,10 +27,7 @@ class Screen : public ::testing::Test {
   ScriptedPlatform& install(int vblank_hz) {
     ScriptedPlatform::Options options;
     options.vblank_hz = vblank_hz;
-    auto owned = std::make_unique<ScriptedPlatform>(options);
-    ScriptedPlatform& platform = *owned;
-    rt::platform::install(std::move(owned));
-    return platform;
+    return runtime_setup::install_platform(options);
   }
   // Milliseconds the clock moves during each of `frames` paced presents.
   std::vector<std::uint32_t> paced_intervals(ScriptedPlatform& platform, int frames) {

@@ -3,12 +3,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <random>
 #include <vector>
 
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/renderer.hpp"
+#include "tests/runtime_setup.hpp"
 
 namespace {
 
@@ -42,9 +42,7 @@ class SoftRenderer : public ::testing::Test {
   void SetUp() override {
     rt::platform::ScriptedPlatform::Options options;
     options.vblank_hz = 0;
-    auto owned = std::make_unique<rt::platform::ScriptedPlatform>(options);
-    platform = owned.get();
-    rt::platform::install(std::move(owned));
+    platform = &runtime_setup::install_platform(options);
     open(16, 8);
   }
   void open(int w, int h) { ASSERT_TRUE(r.open(w, h, 0, 0, 2)); }

@@ -1,13 +1,13 @@
 // Channels: their states through play, pause, resume, stop and end, handles, reclamation, silent driver.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "runtime/channel_table.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/program.hpp"
 #include "runtime/sound.hpp"
+#include "runtime_setup.hpp"
 #include "sound_test_files.hpp"
 
 using rt::platform::ScriptedPlatform;
@@ -18,14 +18,7 @@ namespace {
 ScriptedPlatform* install_scripted(bool audio) {
   ScriptedPlatform::Options options;
   options.audio_available = audio;
-  auto platform = std::make_unique<ScriptedPlatform>(options);
-  ScriptedPlatform* raw = platform.get();
-  rt::platform::install(std::move(platform));
-  rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
-  rt::reset_sound();
-  rt::register_sound_decoders();
-  rt::start_audio();
-  return raw;
+  return &runtime_setup::start_scripted_audio(options);
 }
 
 // Plays out enough output for every clip started so far of up to `frames` frames to end.
@@ -272,13 +265,7 @@ TEST(SoundChannels, ThousandsOfWorldSetupsNeverRunOutOfChannels) {
 TEST(SoundChannels, ClipsEndWithVirtualTimeWhenTheDeviceFollowsTheClock) {
   ScriptedPlatform::Options options;
   options.audio_follows_clock = true;
-  auto owned = std::make_unique<ScriptedPlatform>(options);
-  ScriptedPlatform& platform = *owned;
-  rt::platform::install(std::move(owned));
-  rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
-  rt::reset_sound();
-  rt::register_sound_decoders();
-  rt::start_audio();
+  ScriptedPlatform& platform = runtime_setup::start_scripted_audio(options);
   const int shot = load_wav_sound("half_second.wav", tone(22050), 44100, 0);
   const int channel = rt::play_sound(shot, rt::new_channel());
   for (int ms = 0; ms < 400; ms += 16) platform.advance_clock(16);

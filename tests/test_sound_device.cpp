@@ -10,6 +10,7 @@
 #include "runtime/platform/platform.hpp"
 #include "runtime/program.hpp"
 #include "runtime/sound.hpp"
+#include "runtime_setup.hpp"
 #include "sound_test_files.hpp"
 
 namespace {
@@ -32,10 +33,7 @@ TEST(SoundDevice, TheDiskDriverReceivesTheMixedClip) {
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
   rt::platform::install(rt::platform::make_sdl_platform());
-  rt::set_exit_handler([](int status) { throw rt::ProgramExit{status}; });
-  rt::reset_sound();
-  rt::register_sound_decoders();
-  rt::start_audio();
+  runtime_setup::start_sound_afresh();
   ASSERT_FALSE(rt::audio_silent()) << "the disk driver opens like a sound card";
 
   std::vector<std::int16_t> clip;

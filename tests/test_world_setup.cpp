@@ -13,6 +13,7 @@
 #include "game/world_setup.hpp"
 #include "game_scenario.hpp"
 #include "runtime/runtime.hpp"
+#include "runtime_setup.hpp"
 
 namespace {
 
@@ -22,12 +23,7 @@ class WorldSetup : public testing::Test {
   void SetUp() override {
     if (!scenario::RunFolder::assets_available()) GTEST_SKIP() << "assets not generated";
     run_ = std::make_unique<scenario::GameRun>();
-    rt::register_image_decoders();
-    rt::start_audio();
-    rt::register_sound_decoders();
-    rt::select_graphics_driver(rt::d3d7_renderer_2d(), 2);
-    rt::open_screen(1024, 768, 32, 60, 0);
-    rt::set_auto_centre_handle(1);
+    runtime_setup::open_game_screen();
   }
 
   // Sets up world w as the game does after the title or a world-complete screen.

@@ -1,8 +1,6 @@
 // Runs the real game routine on the scripted platform in a scratch folder, steered frame by frame.
 #pragma once
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +13,7 @@
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/program.hpp"
 #include "runtime/sound.hpp"
+#include "scratch_folder.hpp"
 
 namespace whole_game {
 
@@ -43,36 +42,16 @@ class CountingPlatform : public rt::platform::ScriptedPlatform {
 
 // A folder holding the generated pictures and sounds (linked) and a score file, made the current
 // directory while the game runs in it.
-class GameFolder {
+class GameFolder : public scratch::Folder {
  public:
-  explicit GameFolder(const std::string& run_dir) : previous_(fs::current_path()) {
-    std::string pattern = (fs::temp_directory_path() / "sky_game_XXXXXX").string();
-    path_ = fs::path(::mkdtemp(pattern.data()));
-    fs::create_directory_symlink(fs::path(run_dir) / "gfx", path_ / "gfx");
-    fs::create_directory_symlink(fs::path(run_dir) / "sound", path_ / "sound");
-    fs::current_path(path_);
+  explicit GameFolder(const std::string& run_dir) : Folder("sky_game") {
+    fs::create_directory_symlink(fs::path(run_dir) / "gfx", path() / "gfx");
+    fs::create_directory_symlink(fs::path(run_dir) / "sound", path() / "sound");
   }
-  ~GameFolder() {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path previous_;
-  fs::path path_;
 };
 
-inline std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void write_file(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
+using scratch::read_bytes;
+using scratch::write_bytes;
 
 // Where a game pass stands, as the driver sees it after each presented frame.
 enum class Phase { Title, Playing, EndScreen, NameEntry, NameTyped, Closing };
