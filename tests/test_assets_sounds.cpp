@@ -103,12 +103,6 @@ TEST(GeneratedAssets, EveryFileTheGameReadsIsThere) {
   EXPECT_TRUE(fs::is_regular_file(fs::path(SKY_RUN_DIR) / "contact_sheet.png"));
 }
 
-TEST(GeneratedAssets, ScoreFileHoldsFifteenEmptyRowsWithWindowsLineEnds) {
-  std::string expected;
-  for (int row = 0; row < 15; ++row) expected += "0\r\n\r\n";
-  EXPECT_EQ(read_file(fs::path(SKY_RUN_DIR) / "scores.txt"), expected);
-}
-
 TEST(GeneratedSounds, EffectsAreShortAndStartAndEndInSilence) {
   for (const std::string& name : kOneShotWavs) {
     rt::SoundClip clip = decode(name);
@@ -156,7 +150,7 @@ TEST(GeneratedSounds, JinglesAreShortAndAudible) {
   }
 }
 
-TEST(AssetGenerator, TwoRunsWriteTheSameBytes) {
+TEST(AssetGenerator, TwoRunsWriteTheSameBytesAndKeepAnExistingScoreTable) {
   const fs::path root = fs::temp_directory_path() / ("assetgen_twice_" + std::to_string(::getpid()));
   fs::remove_all(root);
   const fs::path first = root / "a", second = root / "b";
@@ -173,5 +167,15 @@ TEST(AssetGenerator, TwoRunsWriteTheSameBytes) {
     ++compared;
   }
   EXPECT_GT(compared, 70u);
+
+  // A fresh folder gets fifteen empty rows with Windows line ends; an existing table is kept.
+  std::string fresh;
+  for (int row = 0; row < 15; ++row) fresh += "0\r\n\r\n";
+  EXPECT_EQ(read_file(first / "scores.txt"), fresh);
+  const std::string played = "4200\r\nACE\r\n";
+  std::ofstream(second / "scores.txt", std::ios::binary) << played;
+  std::string command = std::string("\"") + SKY_ASSETGEN + "\" \"" + second.string() + "\"";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(read_file(second / "scores.txt"), played) << "a rebuild must not wipe the player's table";
   fs::remove_all(root);
 }

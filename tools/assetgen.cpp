@@ -188,6 +188,8 @@ int main(int argc, char** argv) {
     std::vector<SheetEntry> sheet;
     for (const auto& outs : results) {
       for (const Output& o : outs) {
+        // A player's score table survives rebuilds; only a folder without one gets the fresh table.
+        if (o.path == "scores.txt" && std::filesystem::exists(root / o.path)) continue;
         write_file(root / o.path, o.bytes);
         if (o.thumbnail) sheet.push_back({o.path, &*o.thumbnail});
       }
