@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 
 #include "runtime/platform/platform.hpp"
 #include "runtime/program.hpp"
+#include "runtime/screen.hpp"
 #include "runtime/timer.hpp"
 
 namespace {
@@ -74,23 +76,27 @@ TEST(Program, ExitProgramEndsWithStatusZero) {
 }
 
 // A main thread waiting for events or sleeping is woken to end: the exit action ("!") only runs when it
-// is, before the one-second watchdog would end the process without it.
+// is, before the one-second watchdog would end the process without it. The signal comes a moment later,
+// from elsewhere, so that it finds the main thread already waiting.
 TEST(Program, EndRequestWakesTheMainThreadIntoTheFatalError) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
-  auto ask_to_end = [] {
+  auto ask_to_end = [](int sig) {
     rt::program_start();
     rt::platform::install(rt::platform::make_sdl_platform());
     rt::register_exit_action([] { std::fputs("!", stderr); });
-    kill(getpid(), SIGTERM);
+    std::thread([sig] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      kill(getpid(), sig);
+    }).detach();
   };
   const ChildResult waiting = run_child([&] {
-    ask_to_end();
+    ask_to_end(SIGTERM);
     rt::wait_timer(rt::create_timer(0.05f, 0));  // ticks every 20 s
   });
   EXPECT_EQ(waiting.err, "Received Signal!");
   EXPECT_EQ(waiting.exit_status, 255);
   const ChildResult sleeping = run_child([&] {
-    ask_to_end();
+    ask_to_end(SIGINT);
     rt::platform::current().sleep_ms(20000);
     rt::process_events();
   });
@@ -124,6 +130,19 @@ TEST(Program, FaultsEndWithTheMessageAndStatusMinusOne) {
   });
   EXPECT_EQ(hung_action.err, "Received Signal");
   EXPECT_EQ(hung_action.exit_status, 255);
+}
+
+// Whatever calls exit, the screen's exit action still finds the platform its window was opened on.
+TEST(Program, ExitFromElsewhereStillClosesTheScreenQuietly) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  const ChildResult r = run_child([] {
+    rt::program_start();
+    rt::platform::install(rt::platform::make_sdl_platform());
+    rt::select_graphics_driver(rt::d3d7_renderer_2d(), 2);
+    if (rt::open_screen(640, 480, 0, 0, 0) == 1) std::exit(0);
+  });
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.exit_status, 0);
 }
 
 TEST(Program, StartMakesTheProgramFolderCurrent) {
