@@ -30,6 +30,7 @@ struct Screen {
 
   bool open = false;
   Closed closed = Closed::NeverOpened;
+  std::string open_error;  // what the platform said when the display would not open
   int width = 0, height = 0, depth = 0, hertz = 0;
   bool exit_action_registered = false;
 
@@ -61,6 +62,7 @@ Pacing measure_refresh(Renderer& r, int period) {
   while (now_ms() - start < static_cast<std::uint32_t>(kMeasureMs)) {
     const std::uint32_t before = now_ms();
     r.present(true);
+    end_if_asked();
     const int took = static_cast<int>(now_ms() - before);
     hits = std::abs(took - period) <= 1 ? hits + 1 : 0;
     if (hits == kHitsForHardware) return Pacing::Hardware;
@@ -126,6 +128,7 @@ int open_screen(int width, int height, int depth, int hertz, int flags) {
   if (s.renderer->is_open()) s.renderer->close();
   if (!s.renderer->open(width, height, depth, hertz, flags | s.default_flags)) {
     s.closed = Closed::OpenFailed;
+    s.open_error = platform::installed() ? platform::current().window_error() : "";
     return 0;
   }
   s.open = true;
@@ -180,6 +183,7 @@ void present_frame(int sync) {
   } else {
     r.present(s.depth != 0);
   }
+  end_if_asked();
 }
 
 void clear_frame() { renderer_for_drawing().clear(Colour{0, 0, 0, 255}); }
@@ -234,6 +238,7 @@ Renderer& renderer_for_drawing() {
     case Closed::NoRenderer: why = "no renderer is available, so the display could not be opened"; break;
     case Closed::OpenFailed:
       why = std::string("the ") + s.renderer->name() + " renderer could not open the display";
+      if (!s.open_error.empty()) why += ": " + s.open_error;
       break;
     case Closed::Closed: why = "the display has been closed"; break;
     case Closed::Reselected: why = "a renderer was selected after the display was opened"; break;

@@ -47,6 +47,7 @@ int wait_timer(int handle) {
   if (!timer->running) {
     // A timer that never started still gives the game one return per period.
     platform::current().sleep_ms(timer->period_ms > 0 ? timer->period_ms : 1);
+    end_if_asked();
     return 1;
   }
   // Always wait for something new, even when ticks were counted since the last wait (by a key query).
@@ -60,6 +61,7 @@ int wait_timer(int handle) {
 }
 
 void process_events() {
+  end_if_asked();
   platform::Platform& platform = platform::current();
   platform::Event event{};
   while (platform.poll_event(event)) {

@@ -115,6 +115,14 @@ class XServer {
 
   const std::string& display() const { return display_; }
 
+  // Takes the server away at once, as a crash or a logout would.
+  void kill_now() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
  private:
   pid_t pid_ = -1;
   std::string display_;
@@ -214,6 +222,12 @@ class ProgramRun {
 
   bool started() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
+  void send_signal(int sig) const { kill(pid_, sig); }
+  // Our own connection goes first, so that only the program sees its display die.
+  void kill_x_server() {
+    screen_.reset();
+    if (server_) server_->kill_now();
+  }
   const fs::path& folder() const { return folder_; }
   std::string scores() const { return read_file(folder_ / "scores.txt"); }
   std::string log() const { return read_file(folder_ / "program.log"); }
@@ -267,6 +281,20 @@ class ProgramRun {
       previous = now;
     }
     return 0;
+  }
+
+  // Waits for a screen that changes at every look, as play does, where one screen merely giving way to
+  // the next changes once; false at the limit.
+  bool wait_for_moving_screen(std::chrono::seconds limit) const {
+    std::uint64_t previous = screen_->digest();
+    int changes = 0;
+    for (const auto end = Clock::now() + limit; Clock::now() < end && changes < 3;) {
+      std::this_thread::sleep_for(150ms);
+      const std::uint64_t now = screen_->digest();
+      changes = now != 0 && now != previous ? changes + 1 : 0;
+      previous = now;
+    }
+    return changes == 3;
   }
 
   // Presses the keys until two looks in a row find the screen no longer showing `picture`; false when it

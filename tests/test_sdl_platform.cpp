@@ -16,7 +16,7 @@ using rt::platform::virtual_key_from_sdl;
 namespace {
 // USB HID scancodes, which SDL uses unchanged.
 constexpr int kScanA = 4, kScanQ = 20, kScan1 = 30, kScan0 = 39, kScanReturn = 40, kScanLeft = 80, kScanDown = 81,
-              kScanKp1 = 89, kScanKp0 = 98, kScanLShift = 225, kScanRAlt = 230;
+              kScanKp1 = 89, kScanKp0 = 98, kScanKpPeriod = 99, kScanLShift = 225, kScanRAlt = 230;
 
 void headless() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -25,19 +25,30 @@ void headless() {
 }  // namespace
 
 TEST(SdlKeys, LettersFollowTheLayoutAndOtherKeysTheirPlace) {
-  EXPECT_EQ(virtual_key_from_sdl(kScanQ, 'a'), 'A') << "the A of a French layout";
-  EXPECT_EQ(virtual_key_from_sdl(kScanA, 'a'), 'A');
-  EXPECT_EQ(virtual_key_from_sdl(kScanA, 0x444), 'A') << "a non-Latin layout reads the letter at its place";
-  EXPECT_EQ(virtual_key_from_sdl(kScan1, '&'), '1');
-  EXPECT_EQ(virtual_key_from_sdl(kScan0, 0xe0), '0');
-  EXPECT_EQ(virtual_key_from_sdl(kScanReturn, '\r'), 13);
-  EXPECT_EQ(virtual_key_from_sdl(kScanLeft, 0), 37);
-  EXPECT_EQ(virtual_key_from_sdl(kScanDown, 0), 40);
-  EXPECT_EQ(virtual_key_from_sdl(kScanLShift, 0), 160);
-  EXPECT_EQ(virtual_key_from_sdl(kScanRAlt, 0), 165);
-  EXPECT_EQ(virtual_key_from_sdl(kScanKp1, 0), 97);
-  EXPECT_EQ(virtual_key_from_sdl(kScanKp0, 0), 96);
-  EXPECT_EQ(virtual_key_from_sdl(0, 0), 0);
+  EXPECT_EQ(virtual_key_from_sdl(kScanQ, 'a', true), 'A') << "the A of a French layout";
+  EXPECT_EQ(virtual_key_from_sdl(kScanA, 'a', true), 'A');
+  EXPECT_EQ(virtual_key_from_sdl(kScanA, 0x444, true), 'A') << "a non-Latin layout reads the letter at its place";
+  EXPECT_EQ(virtual_key_from_sdl(kScan1, '&', false), '1') << "NumLock leaves the main digits alone";
+  EXPECT_EQ(virtual_key_from_sdl(kScan0, 0xe0, true), '0');
+  EXPECT_EQ(virtual_key_from_sdl(kScanReturn, '\r', true), 13);
+  EXPECT_EQ(virtual_key_from_sdl(kScanLeft, 0, true), 37);
+  EXPECT_EQ(virtual_key_from_sdl(kScanDown, 0, true), 40);
+  EXPECT_EQ(virtual_key_from_sdl(kScanLShift, 0, true), 160);
+  EXPECT_EQ(virtual_key_from_sdl(kScanRAlt, 0, true), 165);
+  EXPECT_EQ(virtual_key_from_sdl(0, 0, true), 0);
+}
+
+// Windows gives the number pad's navigation keys while NumLock is off, and its digits while it is on.
+TEST(SdlKeys, NumberPadFollowsNumLock) {
+  const int with_numlock[] = {96, 97, 98, 99, 100, 101, 102, 103, 104, 105};
+  const int without_numlock[] = {45, 35, 40, 34, 37, 12, 39, 36, 38, 33};
+  for (int digit = 0; digit <= 9; ++digit) {
+    const int scancode = digit == 0 ? kScanKp0 : kScanKp1 + digit - 1;
+    EXPECT_EQ(virtual_key_from_sdl(scancode, 0, true), with_numlock[digit]) << "pad " << digit;
+    EXPECT_EQ(virtual_key_from_sdl(scancode, 0, false), without_numlock[digit]) << "pad " << digit;
+  }
+  EXPECT_EQ(virtual_key_from_sdl(kScanKpPeriod, 0, true), 110);
+  EXPECT_EQ(virtual_key_from_sdl(kScanKpPeriod, 0, false), 46);
 }
 
 TEST(SdlPlatform, TicksArriveThroughTheQueueAndWaitingKeepsThem) {
@@ -69,6 +80,7 @@ TEST(SdlPlatform, SoftwareWindowOpensAndPresentsUnderTheDummyDriver) {
   platform->close_window();
   ASSERT_TRUE(platform->open_window(640, 480, true, rt::platform::SurfaceKind::Software));
   platform->close_window();
+  platform->close_window();  // closing again does nothing
 }
 
 TEST(SdlPlatform, AudioDevicePullsStereoFrames) {

@@ -6,9 +6,11 @@
 
 namespace rt::platform {
 namespace {
+// Never destroyed: exit actions that run while the process exits still find the platform that opened
+// their window, rather than one already torn down.
 std::unique_ptr<Platform>& slot() {
-  static std::unique_ptr<Platform> platform;
-  return platform;
+  static auto* platform = new std::unique_ptr<Platform>;
+  return *platform;
 }
 }  // namespace
 

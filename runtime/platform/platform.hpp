@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace rt::platform {
 
@@ -25,6 +26,9 @@ class Platform {
 
   // Window: full screen shows the picture scaled to fit, aspect kept. OpenGL surfaces get a current context.
   virtual bool open_window(int width, int height, bool fullscreen, SurfaceKind kind) = 0;
+  // Why the last open_window failed, for the player; empty when it did not say.
+  virtual std::string window_error() const { return ""; }
+  // Closing a window that is not open does nothing.
   virtual void close_window() = 0;
   // Software surfaces: shows a width x height 0xAARRGGBB picture.
   virtual void present_pixels(const std::uint32_t* argb, int width, int height, bool wait_vblank) = 0;

@@ -27,15 +27,27 @@ constexpr KeyPair kByPosition[] = {
     {SDL_SCANCODE_LEFTBRACKET, 219}, {SDL_SCANCODE_BACKSLASH, 220}, {SDL_SCANCODE_RIGHTBRACKET, 221},
     {SDL_SCANCODE_APOSTROPHE, 222}, {SDL_SCANCODE_NONUSBACKSLASH, 226},
 };
+
+// The number pad's second labels: arrows, Home, End, Page Up and Down, Insert, Delete, and Clear on the 5.
+constexpr KeyPair kPadWithoutNumLock[] = {
+    {SDL_SCANCODE_KP_8, 38}, {SDL_SCANCODE_KP_2, 40}, {SDL_SCANCODE_KP_4, 37}, {SDL_SCANCODE_KP_6, 39},
+    {SDL_SCANCODE_KP_7, 36}, {SDL_SCANCODE_KP_1, 35}, {SDL_SCANCODE_KP_9, 33}, {SDL_SCANCODE_KP_3, 34},
+    {SDL_SCANCODE_KP_0, 45}, {SDL_SCANCODE_KP_PERIOD, 46}, {SDL_SCANCODE_KP_5, 12},
+};
 }  // namespace
 
-int virtual_key_from_sdl(int scancode, int keysym) {
+int virtual_key_from_sdl(int scancode, int keysym, bool numlock) {
   if (keysym >= SDLK_a && keysym <= SDLK_z) return 'A' + (keysym - SDLK_a);
   // A letter key whose layout gives no Latin letter still reads as the letter at its place.
   if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
   if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
   if (scancode == SDL_SCANCODE_0) return '0';
   if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) return 112 + (scancode - SDL_SCANCODE_F1);
+  if (!numlock) {
+    for (const KeyPair& pair : kPadWithoutNumLock) {
+      if (pair.scancode == scancode) return pair.vk;
+    }
+  }
   if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9) return 97 + (scancode - SDL_SCANCODE_KP_1);
   if (scancode == SDL_SCANCODE_KP_0) return 96;
   for (const KeyPair& pair : kByPosition) {

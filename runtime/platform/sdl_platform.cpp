@@ -4,16 +4,61 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "runtime/platform/display_loss.hpp"
 #include "runtime/platform/platform.hpp"
 #include "runtime/platform/sdl_keys.hpp"
+#include "runtime/program.hpp"
 
 namespace rt::platform {
 namespace {
+
+// How another thread wakes the main thread out of its event wait or its sleep when the program is asked
+// to end. Never destroyed, so that a signal during the process's exit finds it whole.
+struct MainThreadWake {
+  std::mutex mutex;
+  std::condition_variable sleeping;
+  bool woken = false;
+  Uint32 event_type = 0;  // 0 while SDL's event queue is not running
+};
+
+MainThreadWake& main_thread_wake() {
+  static auto* wake = new MainThreadWake;
+  return *wake;
+}
+
+void wake_main_thread() {
+  MainThreadWake& wake = main_thread_wake();
+  std::lock_guard<std::mutex> lock(wake.mutex);
+  wake.woken = true;
+  wake.sleeping.notify_all();
+  if (wake.event_type != 0) {
+    SDL_Event event{};
+    event.type = wake.event_type;
+    SDL_PushEvent(&event);
+  }
+}
+
+// SDL falls back to a video driver that shows nothing when it finds no display; the game would then run
+// unseen for ever. Only a user who asks for such a driver gets it. Empty when the window can be seen.
+std::string why_nothing_would_show() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if (driver == nullptr || (asked != nullptr && *asked != 0)) return "";
+  if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return "";
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((x == nullptr || *x == 0) && (wayland == nullptr || *wayland == 0))
+    return "there is no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+  return "the display named by DISPLAY or WAYLAND_DISPLAY could not be reached";
+}
 
 // Pushes one user event per period, each deadline counted from the start so that ticks never drift.
 class TickThread {
@@ -52,16 +97,27 @@ class TickThread {
 
 class SdlPlatform : public Platform {
  public:
+  SdlPlatform() { set_main_thread_waker(&wake_main_thread); }
   ~SdlPlatform() override {
     timers_.clear();
     close_audio();
     close_window();
+    {
+      std::lock_guard<std::mutex> lock(main_thread_wake().mutex);
+      main_thread_wake().event_type = 0;
+    }
     if (initialised_ != 0) SDL_Quit();
   }
 
   bool open_window(int width, int height, bool fullscreen, SurfaceKind kind) override {
     close_window();
-    if (!init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) return false;
+    window_error_.clear();
+    if (!init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) {
+      window_error_ = SDL_GetError();
+      return false;
+    }
+    window_error_ = why_nothing_would_show();
+    if (!window_error_.empty()) return false;
     const bool gl = kind == SurfaceKind::OpenGL;
     // Only the full-screen OpenGL screen gives the desktop back when it loses the focus.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, gl && fullscreen ? "1" : "0");
@@ -79,17 +135,23 @@ class SdlPlatform : public Platform {
     SDL_Rect desktop{};
     if (fullscreen && SDL_GetDisplayBounds(0, &desktop) == 0) place = desktop;
     window_ = SDL_CreateWindow("Sky Freight", place.x, place.y, place.w, place.h, flags);
-    if (window_ == nullptr) return false;
+    if (window_ == nullptr) {
+      window_error_ = SDL_GetError();
+      return false;
+    }
     width_ = width;
     height_ = height;
     const bool made = gl ? make_gl_context() : make_streaming_texture();
     if (!made) {
+      window_error_ = SDL_GetError();
       close_window();
       return false;
     }
     SDL_StopTextInput();
     return true;
   }
+
+  std::string window_error() const override { return window_error_; }
 
   void close_window() override {
     if (texture_ != nullptr) SDL_DestroyTexture(texture_);
@@ -169,9 +231,15 @@ class SdlPlatform : public Platform {
     return false;
   }
 
-  // Waits without taking the event, so that the next poll still sees it.
+  // Waits without taking the event, so that the next poll still sees it. A wake-up that came before SDL's
+  // queue could carry it still counts.
   void wait_event() override {
-    if (init(SDL_INIT_EVENTS)) SDL_WaitEvent(nullptr);
+    if (!init(SDL_INIT_EVENTS)) return;
+    {
+      std::lock_guard<std::mutex> lock(main_thread_wake().mutex);
+      if (main_thread_wake().woken) return;
+    }
+    SDL_WaitEvent(nullptr);
   }
 
   std::uint32_t clock_ms() override {
@@ -179,8 +247,12 @@ class SdlPlatform : public Platform {
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since_boot).count());
   }
 
+  // A main thread woken to end does not go back to sleep.
   void sleep_ms(int ms) override {
-    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (ms <= 0) return;
+    MainThreadWake& wake = main_thread_wake();
+    std::unique_lock<std::mutex> lock(wake.mutex);
+    wake.sleeping.wait_for(lock, std::chrono::milliseconds(ms), [&wake] { return wake.woken; });
   }
 
   bool start_periodic_timer(int timer, int period_ms) override {
@@ -222,6 +294,14 @@ class SdlPlatform : public Platform {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(missing) != 0) return false;
     initialised_ |= missing;
+    if ((missing & SDL_INIT_VIDEO) != 0 && std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
+      end_program_when_display_is_lost();
+    }
+    if ((missing & SDL_INIT_EVENTS) != 0) {
+      const Uint32 registered = SDL_RegisterEvents(1);
+      std::lock_guard<std::mutex> lock(main_thread_wake().mutex);
+      if (registered != static_cast<Uint32>(-1)) main_thread_wake().event_type = registered;
+    }
     return true;
   }
 
@@ -254,7 +334,7 @@ class SdlPlatform : public Platform {
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
         const SDL_Keysym& keysym = sdl_event.key.keysym;
-        const int key = virtual_key_from_sdl(keysym.scancode, keysym.sym);
+        const int key = virtual_key_from_sdl(keysym.scancode, keysym.sym, (keysym.mod & KMOD_NUM) != 0);
         if (key == 0) return false;
         event = Event{sdl_event.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp, key};
         event.repeat = sdl_event.key.repeat != 0;
@@ -292,6 +372,7 @@ class SdlPlatform : public Platform {
 
   Uint32 initialised_ = 0;
   SDL_Window* window_ = nullptr;
+  std::string window_error_;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   SDL_GLContext gl_context_ = nullptr;
