@@ -1,7 +1,8 @@
 // Reading "scores.txt": blocks of fifteen score and name lines, read until the file is used up.
 #include "game/score_file.hpp"
 
-#include <deque>
+#include <cstdint>
+#include <optional>
 
 #include "runtime/files.hpp"
 #include "runtime/program.hpp"
@@ -10,49 +11,68 @@
 namespace game {
 namespace {
 
-// Lines of a block: the ones already read ahead, then the stream's own.
-class BlockLines {
+// The file's lines in order. Empty lines read ahead are only counted, so however many there are, they
+// cost nothing and each still reaches the block it belongs to.
+class TableLines {
  public:
-  BlockLines(int stream, std::deque<rt::String> read_ahead) : stream_(stream), ahead_(std::move(read_ahead)) {}
+  explicit TableLines(int stream) : stream_(stream) {}
+
+  bool at_end() const { return empty_ahead_ == 0 && !line_ahead_ && rt::at_end_of_stream(stream_) != 0; }
+
+  // After a full block, an editor's stray line ends must not start a block of empty rows that would
+  // wipe the table. True when nothing but empty lines remains.
+  bool only_line_ends_remain() {
+    while (!line_ahead_ && rt::at_end_of_stream(stream_) == 0) {
+      rt::String line = rt::read_line(stream_);
+      if (line.empty()) {
+        ++empty_ahead_;
+      } else {
+        line_ahead_ = std::move(line);
+      }
+    }
+    return !line_ahead_;
+  }
+
   rt::String next() {
-    if (ahead_.empty()) return rt::read_line(stream_);
-    rt::String line = std::move(ahead_.front());
-    ahead_.pop_front();
-    return line;
+    if (empty_ahead_ > 0) {
+      --empty_ahead_;
+      return {};
+    }
+    if (line_ahead_) {
+      rt::String line = std::move(*line_ahead_);
+      line_ahead_.reset();
+      return line;
+    }
+    return rt::read_line(stream_);
   }
 
  private:
   int stream_;
-  std::deque<rt::String> ahead_;
+  std::int64_t empty_ahead_ = 0;
+  std::optional<rt::String> line_ahead_;
 };
 
-// After a full block, an editor's stray line ends must not start a block of empty rows that would
-// wipe the table. Reads ahead over empty lines; true when nothing else follows them.
-bool only_line_ends_remain(int stream, std::deque<rt::String>& read_ahead) {
-  while (rt::at_end_of_stream(stream) == 0) {
-    read_ahead.push_back(rt::read_line(stream));
-    if (!read_ahead.back().empty()) return false;
-  }
-  return true;
-}
+[[noreturn]] void unreadable() { rt::runtime_error(rt::from_latin1("L\xE4skiks meni! :^(")); }
 
 }  // namespace
 
 void read_score_file(GameState& s) {
   const int f = rt::open_read_file(u"scores.txt");
-  if (f == 0) rt::runtime_error(rt::from_latin1("L\xE4skiks meni! :^("));
+  if (f == 0) unreadable();
+  TableLines lines(f);
   bool first_block = true;
-  while (rt::at_end_of_stream(f) == 0) {
-    std::deque<rt::String> read_ahead;
-    if (!first_block && only_line_ends_remain(f, read_ahead)) break;
+  while (!lines.at_end()) {
+    if (!first_block && lines.only_line_ends_remain()) break;
     first_block = false;
-    BlockLines lines(f, std::move(read_ahead));
     for (int r = 0; r < kTableRows; ++r) {
       s.hs_score[r] = rt::string_to_int(lines.next());
       s.hs_name[r] = lines.next();
     }
   }
+  // A file that opened but could not be read is as inaccessible as a missing one.
+  const bool failed = rt::stream_failed(f) != 0;
   rt::close_stream(f);
+  if (failed) unreadable();
 }
 
 }  // namespace game

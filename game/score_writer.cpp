@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,23 +13,17 @@ namespace game {
 namespace {
 
 constexpr int kRows = 15;
+constexpr int kMaxLinks = 40;
 
 bool write_all(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
   return true;
-}
-
-// The new file is created with the permissions of the one it replaces (less the umask).
-mode_t file_mode(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
-  return 0644;
 }
 
 std::string folder_of(const std::string& path) {
@@ -37,13 +32,72 @@ std::string folder_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The file a name stands for: symbolic links are followed to the file they name, which may not exist
+// yet, so that saving through a link keeps the link and fills the file behind it.
+std::string link_target(const std::string& path) {
+  std::string target = path;
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    std::string named(static_cast<std::size_t>(st.st_size) + 1, '\0');
+    const ssize_t n = ::readlink(target.c_str(), named.data(), named.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= named.size()) break;
+    named.resize(static_cast<std::size_t>(n));
+    target = named[0] == '/' ? named : folder_of(target) + "/" + named;
+  }
+  return target;
+}
+
+// A file made where none was gets the permissions an ordinary create would give it.
+mode_t new_file_mode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
 // Makes the rename itself durable. The new table is already in place by then, so a folder that
 // cannot be synced is no reason to give up on it.
 void sync_folder(const std::string& path) {
-  const int fd = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY);
+  const int fd = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+}
+
+enum class Replaced { done, failed, impossible };
+
+// Writes the table to a temporary file of its own beside `target` and renames it over `target`, so the
+// file always holds a whole table. The temporary file takes the owner, group and mode of `old` (the file
+// replaced, or null when there is none). `impossible` when the folder takes no new file or the owner
+// cannot be kept; nothing has changed then.
+Replaced replace_whole(const std::string& target, const std::string& bytes, const struct stat* old) {
+  std::string temp = target + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return Replaced::impossible;
+  const bool kept = old != nullptr ? ::fchown(fd, old->st_uid, old->st_gid) == 0 && ::fchmod(fd, old->st_mode & 07777) == 0
+                                   : ::fchmod(fd, new_file_mode()) == 0;
+  if (!kept) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return Replaced::impossible;
+  }
+  bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return Replaced::failed;
+  }
+  sync_folder(target);
+  return Replaced::done;
+}
+
+// The table written over the old one and the file cut to its length, every step checked. Writing over
+// the old bytes before cutting keeps a full disk from taking more of the old table than it must; the
+// lock keeps two programs saving at once from mixing their tables.
+bool write_in_place(int fd, const std::string& bytes) {
+  return ::flock(fd, LOCK_EX) == 0 && write_all(fd, bytes) &&
+         ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
 }
 
 }  // namespace
@@ -60,19 +114,22 @@ std::string score_file_bytes(const int* scores, const rt::String* names) {
 }
 
 bool save_score_table(const std::string& path, const int* scores, const rt::String* names) {
-  const std::string temp = path + ".tmp";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, file_mode(path));
-  if (fd < 0) return false;
-  bool ok = write_all(fd, score_file_bytes(scores, names));
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
+  const std::string target = link_target(path);
+  const std::string bytes = score_file_bytes(scores, names);
+  // Opening the old file for writing, without emptying it, asks the system whether the player may write
+  // it at all; a file the player may not write is never replaced behind the player's back.
+  const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT && replace_whole(target, bytes, nullptr) == Replaced::done;
+  struct stat old {};
+  if (::fstat(fd, &old) != 0 || !S_ISREG(old.st_mode)) {
+    ::close(fd);
     return false;
   }
-  sync_folder(path);
-  return true;
+  // A file with other names (hard links) would lose them to a rename: it is written in place, as it is
+  // where the folder takes no new file.
+  const Replaced replaced = old.st_nlink == 1 ? replace_whole(target, bytes, &old) : Replaced::impossible;
+  const bool ok = replaced == Replaced::impossible ? write_in_place(fd, bytes) : replaced == Replaced::done;
+  return ::close(fd) == 0 && ok;
 }
 
 }  // namespace game

@@ -12,8 +12,11 @@ inline constexpr const char* kScoreFile = "scores.txt";
 // every line ended by CR LF.
 std::string score_file_bytes(const int* scores, const rt::String* names);
 
-// Writes the 15 rows to a temporary file beside `path`, syncs it and renames it over `path`.
-// False when any step fails; `path` then still holds what it held before.
+// Saves the 15 rows to `path`, or through a symbolic link to the file it names. The table goes to a
+// temporary file of its own beside that file, synced and renamed over it with the old owner, group and
+// mode; where the folder takes no new file (or the file has other names) it is written in place instead.
+// False when the player may not write the file or any step fails; after a failed rename-save the file
+// still holds what it held before.
 bool save_score_table(const std::string& path, const int* scores, const rt::String* names);
 
 }  // namespace game

@@ -1,6 +1,8 @@
 // Files: byte streams by handle, Latin-1 lines in and CR LF lines out.
 #include "runtime/files.hpp"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -10,6 +12,7 @@ struct Stream {
   std::FILE* file = nullptr;
   long position = 0;
   long size = 0;
+  bool failed = false;
 };
 
 std::vector<Stream>& streams() {
@@ -23,32 +26,54 @@ Stream* stream_for(int handle) {
   return stream.file != nullptr ? &stream : nullptr;
 }
 
-int open_file(const String& path, const char* mode) {
+std::FILE* open_native(const String& path, const char* mode) {
   String native = path;
   for (char16_t& c : native) {
     if (c == u'\\') c = u'/';
   }
-  std::FILE* file = std::fopen(to_latin1(native).c_str(), mode);
-  if (file == nullptr) return 0;
+  return std::fopen(to_latin1(native).c_str(), mode);
+}
+
+int add_stream(std::FILE* file, long size) {
   Stream stream;
   stream.file = file;
-  if (std::fseek(file, 0, SEEK_END) == 0) stream.size = std::ftell(file);
-  if (stream.size < 0) stream.size = 0;
-  std::fseek(file, 0, SEEK_SET);
+  stream.size = size;
   streams().push_back(stream);
   return static_cast<int>(streams().size());
 }
 }  // namespace
 
-int open_read_file(const String& path) { return open_file(path, "rb"); }
+// A folder opens for reading here yet never reaches its end, and a pipe or a device has no size to
+// reach: only a regular file gives a stream.
+int open_read_file(const String& path) {
+  std::FILE* file = open_native(path, "rb");
+  if (file == nullptr) return 0;
+  struct stat st {};
+  if (::fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+    std::fclose(file);
+    return 0;
+  }
+  return add_stream(file, static_cast<long>(st.st_size));
+}
 
-int open_write_file(const String& path) { return open_file(path, "wb"); }
+int open_write_file(const String& path) {
+  std::FILE* file = open_native(path, "wb");
+  return file == nullptr ? 0 : add_stream(file, 0);
+}
 
 String read_line(int handle) {
   String line;
   Stream* stream = stream_for(handle);
   if (stream == nullptr) return line;
-  for (int c = std::getc(stream->file); c != EOF; c = std::getc(stream->file)) {
+  for (;;) {
+    const int c = std::getc(stream->file);
+    if (c == EOF) {
+      // The bytes ran out (the file shrank, or a read failed): the stream ends here, so that a
+      // reader waiting for its end gets it.
+      stream->failed = stream->failed || std::ferror(stream->file) != 0;
+      stream->size = stream->position;
+      break;
+    }
     ++stream->position;
     if (c == '\n' || c == '\0') break;
     if (c != '\r') line.push_back(static_cast<char16_t>(c));
@@ -63,12 +88,19 @@ int write_line(int handle, const String& s) {
   const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), stream->file);
   stream->position += static_cast<long>(written);
   if (stream->position > stream->size) stream->size = stream->position;
-  return written == bytes.size() ? 1 : 0;
+  if (written == bytes.size()) return 1;
+  stream->failed = true;
+  return 0;
 }
 
 int at_end_of_stream(int handle) {
   Stream* stream = stream_for(handle);
   return stream == nullptr || stream->position == stream->size ? 1 : 0;
+}
+
+int stream_failed(int handle) {
+  const Stream* stream = stream_for(handle);
+  return stream != nullptr && stream->failed ? 1 : 0;
 }
 
 void close_stream(int handle) {

@@ -21,11 +21,8 @@ struct ErrorManager {
   std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
-// A warning means damaged data (bad Huffman codes, missing bytes); such a picture is refused.
-void on_message(j_common_ptr cinfo, int level) {
-  if (level < 0) fail(cinfo);
-}
-
+// Warnings (stray bytes between segments, say) are only counted, as libjpeg's own handler does, so a
+// picture libjpeg can decode loads; nothing is printed.
 void silent_output(j_common_ptr) {}
 
 void source_init(j_decompress_ptr) {}
@@ -107,7 +104,6 @@ std::optional<Picture> decode_jpeg(const std::string& bytes) {
   jpeg_decompress_struct& cinfo = job->cinfo;
   cinfo.err = jpeg_std_error(&job->errors.base);
   job->errors.base.error_exit = fail;
-  job->errors.base.emit_message = on_message;
   job->errors.base.output_message = silent_output;
   if (setjmp(job->errors.jump)) return std::nullopt;
   jpeg_create_decompress(&cinfo);

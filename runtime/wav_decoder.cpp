@@ -1,5 +1,4 @@
 // WAV reader: uncompressed PCM, mono or stereo, 8 or 16 bits, every length checked against the file.
-#include <algorithm>
 #include <limits>
 #include "runtime/sound.hpp"
 
@@ -42,10 +41,11 @@ std::optional<SoundClip> decode_wav(const std::string& bytes) {
   while (at + 8 <= size) {
     const std::uint64_t length = u32_at(bytes, at + 4);
     if (tag_at(bytes, at, "data")) {
-      // A truncated data chunk keeps the whole frames that are really there.
-      const std::uint64_t available = std::min<std::uint64_t>(length, size - (at + 8));
+      // A data chunk shorter than its header says fails to read, and a file that fails while it is
+      // read gives no clip.
+      if (length > size - (at + 8)) return std::nullopt;
       const std::uint32_t frame_bytes = channels * bits / 8;
-      const std::uint64_t frames = available / frame_bytes;
+      const std::uint64_t frames = length / frame_bytes;
       if (frames > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) return std::nullopt;
       SoundClip clip;
       clip.frames = static_cast<int>(frames);

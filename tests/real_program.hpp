@@ -2,7 +2,9 @@
 // keys, signals and exit status.
 #pragma once
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -182,6 +184,30 @@ struct Launch {
   std::function<void(const fs::path& folder)> prepare;
 };
 
+// Permissions do not bind root, so a test of what an ordinary player may do runs the program as the user
+// nobody when the tests run as root, and as they are otherwise.
+inline bool tests_run_as_root() { return geteuid() == 0; }
+
+// Gives a file or folder (a symbolic link itself, not what it names) to the player the program runs as.
+inline void give_to_player(const fs::path& path) {
+  if (!tests_run_as_root()) return;
+  const passwd* user = getpwnam("nobody");
+  const group* users = getgrnam("nogroup");
+  if (user != nullptr && users != nullptr) lchown(path.c_str(), user->pw_uid, users->gr_gid);
+}
+
+// The launch of a program run by an ordinary player who owns its folder and "scores.txt"; the prepare
+// step given runs after that, to take rights away again.
+inline Launch as_unprivileged_player(Launch launch = {}) {
+  if (tests_run_as_root()) launch.prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+  launch.prepare = [prepare = launch.prepare](const fs::path& folder) {
+    give_to_player(folder);
+    give_to_player(folder / "scores.txt");
+    if (prepare) prepare(folder);
+  };
+  return launch;
+}
+
 // One program run from a folder of its own holding the program, its assets and a prepared "scores.txt".
 class ProgramRun {
  public:
@@ -231,6 +257,9 @@ class ProgramRun {
   const fs::path& folder() const { return folder_; }
   std::string scores() const { return read_file(folder_ / "scores.txt"); }
   std::string log() const { return read_file(folder_ / "program.log"); }
+
+  // A digest of the whole screen; 0 while it is all black.
+  std::uint64_t screen_digest() const { return screen_ ? screen_->digest() : 0; }
 
   // The program's visible window, or an empty string when it has none.
   std::string window() const {

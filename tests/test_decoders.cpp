@@ -105,6 +105,18 @@ TEST(JpegDecoder, DecodesColourAndGreyWithoutAlpha) {
   EXPECT_NEAR(static_cast<int>(c & 0xFF), 90, 3);
 }
 
+// libjpeg skips bytes that stand between two segments with a warning and decodes the picture.
+TEST(JpegDecoder, ExtraBytesBetweenSegmentsAreSkipped) {
+  const std::string file = pf::jpeg(8, 8, 1, std::vector<std::uint8_t>(64, 90));
+  const std::size_t frame = file.find("\xFF\xC0");
+  ASSERT_NE(frame, std::string::npos);
+  const auto clean = rt::decode_jpeg(file);
+  const auto padded = rt::decode_jpeg(std::string(file).insert(frame, "junk"));
+  ASSERT_TRUE(clean);
+  ASSERT_TRUE(padded);
+  EXPECT_EQ(padded->argb, clean->argb);
+}
+
 TEST(JpegDecoder, RefusesDamagedFilesAndOversizedPictures) {
   std::vector<std::uint8_t> samples(24 * 16 * 3);
   for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 37);

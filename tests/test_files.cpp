@@ -91,3 +91,28 @@ TEST_F(Files, MissingFileAndUnknownHandlesAreHarmless) {
   EXPECT_EQ(rt::at_end_of_stream(12345), 1);
   rt::close_stream(0);
 }
+
+TEST_F(Files, OnlyRegularFilesOpenForReadingAndAFailedReadIsReported) {
+  EXPECT_EQ(rt::open_read_file(rt::from_latin1(::testing::TempDir())), 0) << "a folder";
+  EXPECT_EQ(rt::open_read_file(u"/dev/zero"), 0) << "a device";
+  // A process's own memory reads as a file, and fails at address 0.
+  const int s = rt::open_read_file(u"/proc/self/mem");
+  ASSERT_NE(s, 0);
+  EXPECT_EQ(rt::stream_failed(s), 0);
+  EXPECT_EQ(rt::read_line(s), u"");
+  EXPECT_EQ(rt::stream_failed(s), 1);
+  EXPECT_EQ(rt::at_end_of_stream(s), 1);
+  rt::close_stream(s);
+}
+
+TEST_F(Files, FileCutShortWhileReadEndsWhereItsBytesEnd) {
+  write_bytes("shrinks", "ab\ncd\nef\n");
+  const int s = rt::open_read_file(upath("shrinks"));
+  ASSERT_NE(s, 0);
+  write_bytes("shrinks", "ab\nc");
+  EXPECT_EQ(rt::read_line(s), u"ab");
+  EXPECT_EQ(rt::read_line(s), u"c");
+  EXPECT_EQ(rt::at_end_of_stream(s), 1);
+  EXPECT_EQ(rt::stream_failed(s), 0);
+  rt::close_stream(s);
+}

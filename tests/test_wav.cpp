@@ -44,7 +44,7 @@ TEST(Wav, ReadsEveryAcceptedLayout) {
   }
 }
 
-TEST(Wav, SkipsExtraFormatBytesAndChunksAndKeepsWholeFramesOfTruncatedData) {
+TEST(Wav, SkipsExtraFormatBytesAndChunksAndRefusesDataShorterThanItsHeaderSays) {
   WavLayout layout;
   layout.channels = 2;
   layout.extra_fmt = std::string("\x02\x00\xAB\xCD", 4);
@@ -54,11 +54,15 @@ TEST(Wav, SkipsExtraFormatBytesAndChunksAndKeepsWholeFramesOfTruncatedData) {
   EXPECT_EQ(clip->frames, 2);
   EXPECT_EQ(clip->samples[0], 5);
 
-  layout.declared_data_length = 1000;
+  layout.declared_data_length = 13;
   clip = rt::decode_wav(make_wav(layout, pcm16({1, 2, 3, 4, 5, 6}) + "\x07"));
-  ASSERT_TRUE(clip) << "three frames and a stray byte where 1000 bytes were promised";
+  ASSERT_TRUE(clip) << "three frames and a stray byte, as the header says";
   EXPECT_EQ(clip->frames, 3);
   EXPECT_EQ(clip->samples.size(), 12u);
+
+  layout.declared_data_length = 1000;
+  EXPECT_FALSE(rt::decode_wav(make_wav(layout, pcm16({1, 2, 3, 4, 5, 6}) + "\x07")))
+      << "13 bytes where 1000 were promised";
 }
 
 TEST(Wav, RefusesWhatItCannotPlayAndDamagedStructure) {
