@@ -2,8 +2,10 @@
 // decoding ahead of the loads.
 #include "runtime/image.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
+#include <cstdint>
 #include <map>
 #include <utility>
 #include <vector>
@@ -20,7 +22,7 @@ namespace {
 struct PictureKey {
   std::string path;
   std::uintmax_t file_size;
-  std::filesystem::file_time_type modified;
+  std::int64_t modified_ns;
   int flags;
   int mask_r, mask_g, mask_b;
   auto operator<=>(const PictureKey&) const = default;
@@ -85,16 +87,16 @@ int fail_load(const std::string& path) {
 }
 
 // What a load of the file with these flags is keyed on under the current drawing state; none when the
-// file cannot be looked at.
+// path is no readable regular file. One stat call: the game looks up some sixty pictures per world.
 std::optional<ImageKey> image_key(const std::string& file, int flags) {
   const DrawState& state = draw_state();
   if (flags == -1) flags = state.default_image_flags;
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error) return std::nullopt;
-  const std::filesystem::file_time_type modified = std::filesystem::last_write_time(file, error);
-  if (error) return std::nullopt;
-  return ImageKey{{file, size, modified, flags, state.mask_r, state.mask_g, state.mask_b}, state.auto_centre != 0};
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  const std::int64_t modified_ns = std::int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
+  return ImageKey{{file, static_cast<std::uintmax_t>(info.st_size), modified_ns, flags, state.mask_r, state.mask_g,
+                   state.mask_b},
+                  state.auto_centre != 0};
 }
 
 std::shared_ptr<const Picture> load_picture(const PictureKey& key) {

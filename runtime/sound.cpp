@@ -249,10 +249,11 @@ void decode_sounds_ahead(const std::vector<SoundLoad>& loads) {
   std::vector<std::pair<std::uintmax_t, std::shared_ptr<ClipJob>>> jobs;
   for (const SoundLoad& load : loads) {
     std::string name = file_name(load.path);
+    if (s.loaded.contains({name, load.flags != 0}) || s.ahead.contains(name)) continue;
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(name, error);
     // A file that cannot be looked at is left to its load, which reports it.
-    if (error || s.loaded.contains({name, load.flags != 0}) || s.ahead.contains(name)) continue;
+    if (error) continue;
     auto job = std::make_shared<ClipJob>(name, s.decoders);
     s.ahead.emplace(std::move(name), job);
     jobs.emplace_back(size, std::move(job));
