@@ -31,12 +31,20 @@ void fill_level_table(GameState& s) {
   }
 }
 
+namespace {
+
+int layer_tile_flags(const GameState& s, const tables::WorldRow& w) {
+  return w.city_layer_flags ? s.city_layer_flags : tables::kMaskFlag;
+}
+
+}  // namespace
+
 void apply_world_block(GameState& s) {
   const tables::WorldRow& w = tables::kWorldTable[s.world - 1];
   // Paused until the level start resumes it; the previous music channel is simply dropped.
   s.music_channel = rt::start_sound_paused(s.world_song[w.song], 0);
   for (int i = 0; i < 4; ++i) s.speaker_img[i] = rt::load_image(rt::from_latin1(w.speakers[i]), tables::kMaskFlag);
-  const int layer_flags = w.city_layer_flags ? s.city_layer_flags : tables::kMaskFlag;
+  const int layer_flags = layer_tile_flags(s, w);
   for (int i = 0; i < kTiles; ++i) s.game_layer_img[i] = rt::load_image(rt::from_latin1(w.game_tiles[i]), layer_flags);
   for (int i = 0; i < kTiles; ++i) {
     s.back_layer_img[i] = rt::load_image(rt::from_latin1(w.back_tiles[i]), tables::kBackTileFlags);
@@ -51,6 +59,16 @@ void apply_world_block(GameState& s) {
     s.station_y[i] = w.stations[i].y;
   }
   s.wrench_half_w = w.repair_half_w;
+}
+
+std::vector<rt::ImageLoad> world_block_pictures(const GameState& s) {
+  const tables::WorldRow& w = tables::kWorldTable[s.world - 1];
+  std::vector<rt::ImageLoad> loads;
+  for (const char* speaker : w.speakers) loads.push_back({rt::from_latin1(speaker), tables::kMaskFlag});
+  for (const char* tile : w.game_tiles) loads.push_back({rt::from_latin1(tile), layer_tile_flags(s, w)});
+  for (const char* tile : w.back_tiles) loads.push_back({rt::from_latin1(tile), tables::kBackTileFlags});
+  for (const char* tile : w.front_tiles) loads.push_back({rt::from_latin1(tile), layer_tile_flags(s, w)});
+  return loads;
 }
 
 }  // namespace game

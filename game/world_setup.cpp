@@ -2,6 +2,7 @@
 #include "game/world_setup.hpp"
 
 #include <cstdio>
+#include <vector>
 
 #include "game/level_table.hpp"
 #include "runtime/runtime.hpp"
@@ -12,8 +13,61 @@ namespace {
 // One draw from the program's generator, uniform in [0, n).
 double rnd(double n) { return rt::random_between(n, 0.0); }
 
-int img(const char16_t* path, int flags) { return rt::load_image(path, flags); }
-int snd(const char16_t* path, int flags) { return rt::load_sound(path, flags); }
+// The common assets in load order, each handed to the loader with the handle it fills.
+template <class Loader>
+void each_common_asset(GameState& s, Loader& load) {
+  for (int i = 0; i <= 12; ++i) {
+    char path[32];
+    std::snprintf(path, sizeof path, "gfx/ship1/animfile%04d.png", i);
+    load.picture(s.truck_frames[i], rt::from_latin1(path), 1);
+  }
+  load.picture(s.img_hud, u"gfx/misc/hud.png", 8);
+  load.picture(s.img_fog, u"gfx/misc/fog.jpg", 8);
+  load.picture(s.img_wrench, u"gfx/misc/wrench_small.png", 8);
+  load.picture(s.flyer_img[0], u"gfx/misc/alienbug.png", 8);
+  load.picture(s.flyer_img[1], u"gfx/misc/1.png", 8);
+  load.picture(s.flyer_img[2], u"gfx/misc/2.png", 8);
+  load.picture(s.flyer_img[3], u"gfx/misc/3.png", 8);
+  // Five handles of one picture: a landing mask for each station and one for the repair place.
+  for (int i = 0; i < kBaseImages; ++i) load.picture(s.base_img[i], u"gfx/misc/alusta.png", 8);
+  load.picture(s.cargo_img[0], u"gfx/misc/tavara.png", 8);
+  load.picture(s.img_bubble, u"gfx/misc/puhekupla.png", 8);
+  load.picture(s.img_cloud, u"gfx/misc/cloud.png", 1);
+  load.picture(s.img_flame, u"gfx/misc/lieska.png", 8);
+  load.picture(s.img_sandstorm, u"gfx/misc/desertstorm.png", 8);
+  load.picture(s.img_level_complete, u"gfx/misc/levelcomplete.png", 8);
+  load.picture(s.img_world_complete, u"gfx/misc/worldcomplete.png", 8);
+  load.picture(s.img_game_over, u"gfx/misc/gameover.png", 8);
+  load.picture(s.img_end_screen, u"gfx/misc/endscreen.jpg", 8);
+  load.sound(s.snd_motor, u"sound/motor.wav", 1);
+  load.sound(s.snd_motor_idle, u"sound/motor_idle.wav", 1);
+  load.sound(s.snd_crash, u"sound/crash.wav", 0);
+  load.sound(s.snd_gear_in, u"sound/gearin.wav", 0);
+  load.sound(s.snd_gear_out, u"sound/gearout.wav", 0);
+  load.sound(s.snd_landing, u"sound/landing.wav", 0);
+  load.sound(s.snd_bg_noise, u"sound/bg_noise.wav", 1);
+  load.sound(s.snd_rain, u"sound/rain.wav", 1);
+  load.sound(s.snd_wind, u"sound/wind.wav", 1);
+  load.sound(s.snd_score1, u"sound/score1.wav", 0);
+  load.sound(s.snd_score3, u"sound/score3.wav", 0);
+  load.sound(s.snd_level_done_song, u"sound/song2.ogg", 0);
+  load.sound(s.snd_game_over_song, u"sound/song3.ogg", 0);
+  load.sound(s.world_song[0], u"sound/winter_song.ogg", 1);
+  load.sound(s.world_song[1], u"sound/desert_song.ogg", 1);
+  load.sound(s.world_song[2], u"sound/city_tekno.ogg", 1);
+}
+
+struct LoadNow {
+  void picture(int& handle, const rt::String& path, int flags) { handle = rt::load_image(path, flags); }
+  void sound(int& handle, const rt::String& path, int flags) { handle = rt::load_sound(path, flags); }
+};
+
+struct ListLoads {
+  std::vector<rt::ImageLoad> pictures;
+  std::vector<rt::SoundLoad> sounds;
+  void picture(int&, const rt::String& path, int flags) { pictures.push_back({path, flags}); }
+  void sound(int&, const rt::String& path, int flags) { sounds.push_back({path, flags}); }
+};
 
 }  // namespace
 
@@ -50,46 +104,19 @@ void seed_world(GameState& s) {
   }
 }
 
+void decode_world_ahead(GameState& s) {
+  ListLoads loads;
+  each_common_asset(s, loads);
+  std::vector<rt::ImageLoad> block = world_block_pictures(s);
+  loads.pictures.insert(loads.pictures.end(), block.begin(), block.end());
+  // Sounds first: the songs are the longest decodes of all.
+  rt::decode_sounds_ahead(loads.sounds);
+  rt::decode_pictures_ahead(loads.pictures);
+}
+
 void load_common_assets(GameState& s) {
-  for (int i = 0; i <= 12; ++i) {
-    char path[32];
-    std::snprintf(path, sizeof path, "gfx/ship1/animfile%04d.png", i);
-    s.truck_frames[i] = rt::load_image(rt::from_latin1(path), 1);
-  }
-  s.img_hud = img(u"gfx/misc/hud.png", 8);
-  s.img_fog = img(u"gfx/misc/fog.jpg", 8);
-  s.img_wrench = img(u"gfx/misc/wrench_small.png", 8);
-  s.flyer_img[0] = img(u"gfx/misc/alienbug.png", 8);
-  s.flyer_img[1] = img(u"gfx/misc/1.png", 8);
-  s.flyer_img[2] = img(u"gfx/misc/2.png", 8);
-  s.flyer_img[3] = img(u"gfx/misc/3.png", 8);
-  // Five handles of one picture: a landing mask for each station and one for the repair place.
-  for (int i = 0; i < kBaseImages; ++i) s.base_img[i] = img(u"gfx/misc/alusta.png", 8);
-  s.cargo_img[0] = img(u"gfx/misc/tavara.png", 8);
-  s.img_bubble = img(u"gfx/misc/puhekupla.png", 8);
-  s.img_cloud = img(u"gfx/misc/cloud.png", 1);
-  s.img_flame = img(u"gfx/misc/lieska.png", 8);
-  s.img_sandstorm = img(u"gfx/misc/desertstorm.png", 8);
-  s.img_level_complete = img(u"gfx/misc/levelcomplete.png", 8);
-  s.img_world_complete = img(u"gfx/misc/worldcomplete.png", 8);
-  s.img_game_over = img(u"gfx/misc/gameover.png", 8);
-  s.img_end_screen = img(u"gfx/misc/endscreen.jpg", 8);
-  s.snd_motor = snd(u"sound/motor.wav", 1);
-  s.snd_motor_idle = snd(u"sound/motor_idle.wav", 1);
-  s.snd_crash = snd(u"sound/crash.wav", 0);
-  s.snd_gear_in = snd(u"sound/gearin.wav", 0);
-  s.snd_gear_out = snd(u"sound/gearout.wav", 0);
-  s.snd_landing = snd(u"sound/landing.wav", 0);
-  s.snd_bg_noise = snd(u"sound/bg_noise.wav", 1);
-  s.snd_rain = snd(u"sound/rain.wav", 1);
-  s.snd_wind = snd(u"sound/wind.wav", 1);
-  s.snd_score1 = snd(u"sound/score1.wav", 0);
-  s.snd_score3 = snd(u"sound/score3.wav", 0);
-  s.snd_level_done_song = snd(u"sound/song2.ogg", 0);
-  s.snd_game_over_song = snd(u"sound/song3.ogg", 0);
-  s.world_song[0] = snd(u"sound/winter_song.ogg", 1);
-  s.world_song[1] = snd(u"sound/desert_song.ogg", 1);
-  s.world_song[2] = snd(u"sound/city_tekno.ogg", 1);
+  LoadNow load;
+  each_common_asset(s, load);
 }
 
 void make_effect_channels(GameState& s) {
@@ -125,6 +152,8 @@ void reset_layer_positions(GameState& s) {
 }
 
 void world_setup(GameState& s) {
+  // Decoding starts at once, behind the loading picture's own load and present.
+  decode_world_ahead(s);
   show_loading_picture();
   seed_world(s);
   load_common_assets(s);

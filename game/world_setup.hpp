@@ -12,6 +12,8 @@ inline constexpr int kWorldSetupDraws = 3062;
 void world_setup(GameState& s);
 
 // The pieces of the setup, in the order world_setup runs them.
+// Starts decoding every picture and sound the rest of the setup loads, so the loads mostly find them ready.
+void decode_world_ahead(GameState& s);
 void show_loading_picture();
 void seed_world(GameState& s);  // counters, spray, clouds and weather particles
 void load_common_assets(GameState& s);

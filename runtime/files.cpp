@@ -111,4 +111,20 @@ void close_stream(int handle) {
   *stream = Stream{};
 }
 
+std::optional<std::string> read_whole_file(const std::string& name) {
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (!file) return std::nullopt;
+  std::string bytes;
+  // Room for the whole file first, so the buffer is not copied as it grows.
+  struct stat info {};
+  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return std::nullopt;
+  return bytes;
+}
+
 }  // namespace rt

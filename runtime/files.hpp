@@ -1,5 +1,7 @@
 // Files: byte streams with line reading and CR LF line writing.
 #pragma once
+#include <optional>
+#include <string>
 #include "runtime/text.hpp"
 
 namespace rt {
@@ -14,5 +16,8 @@ int at_end_of_stream(int stream);
 // 1 once a read or a write on the stream has failed, else 0.
 int stream_failed(int stream);
 void close_stream(int stream);
+
+// The whole file at once (for the decoders); none when it cannot be opened or read. Safe on any thread.
+std::optional<std::string> read_whole_file(const std::string& name);
 
 }  // namespace rt

@@ -1,13 +1,17 @@
-// Loading pictures into images: decoder choice, the mask step, handles, and sharing of reloaded files.
+// Loading pictures into images: decoder choice, the mask step, handles, sharing of reloaded files, and
+// decoding ahead of the loads.
 #include "runtime/image.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstdint>
 #include <map>
+#include <utility>
 #include <vector>
 
+#include "runtime/background_job.hpp"
+#include "runtime/files.hpp"
 #include "runtime/program.hpp"
 #include "runtime/screen.hpp"
 
@@ -18,7 +22,7 @@ namespace {
 struct PictureKey {
   std::string path;
   std::uintmax_t file_size;
-  std::filesystem::file_time_type modified;
+  std::int64_t modified_ns;
   int flags;
   int mask_r, mask_g, mask_b;
   auto operator<=>(const PictureKey&) const = default;
@@ -30,6 +34,35 @@ struct ImageKey {
   auto operator<=>(const ImageKey&) const = default;
 };
 
+// Reads, decodes and masks one picture; none when the file cannot be read or decoded. Runs on any thread.
+std::shared_ptr<const Picture> decode_file(const PictureKey& key, const std::vector<Decoder>& decoders) {
+  const std::optional<std::string> bytes = read_whole_file(key.path);
+  if (!bytes) return nullptr;
+  std::optional<Picture> picture;
+  for (auto it = decoders.rbegin(); it != decoders.rend() && !picture; ++it) picture = (*it)(*bytes);
+  if (!picture) return nullptr;
+  if ((key.flags & IMAGE_MASKED) && !picture->has_alpha) {
+    picture = apply_mask(*picture, key.mask_r, key.mask_g, key.mask_b);
+  }
+  return std::make_shared<const Picture>(std::move(*picture));
+}
+
+class PictureJob final : public BackgroundJob {
+ public:
+  PictureJob(PictureKey key, std::vector<Decoder> decoders) : key_(std::move(key)), decoders_(std::move(decoders)) {}
+  std::shared_ptr<const Picture> picture() {
+    finish();
+    return picture_;
+  }
+
+ private:
+  void run() override { picture_ = decode_file(key_, decoders_); }
+
+  PictureKey key_;
+  std::vector<Decoder> decoders_;  // a copy: registering a decoder must not reach a running job
+  std::shared_ptr<const Picture> picture_;
+};
+
 struct ImageStore {
   std::vector<Decoder> decoders;  // in order of registration
   std::vector<Image> images;      // handle n is images[n - 1]
@@ -38,27 +71,13 @@ struct ImageStore {
   // memory flat over any number of games.
   std::map<ImageKey, int> handles;
   std::vector<std::string> failed_paths;
+  // Pictures decoded ahead, each until its load takes it.
+  std::map<PictureKey, std::shared_ptr<PictureJob>> ahead;
 };
 
 ImageStore& store() {
   static ImageStore s;
   return s;
-}
-
-std::optional<std::string> read_whole_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return bytes;
-}
-
-std::optional<Picture> decode(const std::string& bytes) {
-  const std::vector<Decoder>& decoders = store().decoders;
-  for (auto it = decoders.rbegin(); it != decoders.rend(); ++it) {
-    if (std::optional<Picture> picture = (*it)(bytes)) return picture;
-  }
-  return std::nullopt;
 }
 
 int fail_load(const std::string& path) {
@@ -67,19 +86,30 @@ int fail_load(const std::string& path) {
   return 0;
 }
 
+// What a load of the file with these flags is keyed on under the current drawing state; none when the
+// path is no readable regular file. One stat call: the game looks up some sixty pictures per world.
+std::optional<ImageKey> image_key(const std::string& file, int flags) {
+  const DrawState& state = draw_state();
+  if (flags == -1) flags = state.default_image_flags;
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  const std::int64_t modified_ns = std::int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
+  return ImageKey{{file, static_cast<std::uintmax_t>(info.st_size), modified_ns, flags, state.mask_r, state.mask_g,
+                   state.mask_b},
+                  state.auto_centre != 0};
+}
+
 std::shared_ptr<const Picture> load_picture(const PictureKey& key) {
   ImageStore& s = store();
   if (auto found = s.pictures.find(key); found != s.pictures.end()) return found->second;
-  const std::optional<std::string> bytes = read_whole_file(key.path);
-  if (!bytes) return nullptr;
-  std::optional<Picture> picture = decode(*bytes);
-  if (!picture) return nullptr;
-  if ((key.flags & IMAGE_MASKED) && !picture->has_alpha) {
-    picture = apply_mask(*picture, key.mask_r, key.mask_g, key.mask_b);
+  std::shared_ptr<const Picture> picture;
+  if (auto ahead = s.ahead.extract(key)) {
+    picture = ahead.mapped()->picture();
+  } else {
+    picture = decode_file(key, s.decoders);
   }
-  auto shared = std::make_shared<const Picture>(std::move(*picture));
-  s.pictures.emplace(key, shared);
-  return shared;
+  if (picture) s.pictures.emplace(key, picture);
+  return picture;
 }
 
 std::string missing_image_message(int handle) {
@@ -100,38 +130,49 @@ std::string missing_image_message(int handle) {
 }  // namespace
 
 int load_image(const String& path, int flags) {
-  const DrawState& state = draw_state();
-  if (flags == -1) flags = state.default_image_flags;
   const std::string file = to_latin1(path);
-
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error) return fail_load(file);
-  const std::filesystem::file_time_type modified = std::filesystem::last_write_time(file, error);
-  if (error) return fail_load(file);
-
-  const ImageKey key{{file, size, modified, flags, state.mask_r, state.mask_g, state.mask_b}, state.auto_centre != 0};
+  const std::optional<ImageKey> key = image_key(file, flags);
+  if (!key) return fail_load(file);
   ImageStore& s = store();
-  if (auto found = s.handles.find(key); found != s.handles.end()) return found->second;
+  if (auto found = s.handles.find(*key); found != s.handles.end()) return found->second;
 
-  std::shared_ptr<const Picture> picture = load_picture(key.picture);
+  std::shared_ptr<const Picture> picture = load_picture(key->picture);
   if (!picture) return fail_load(file);
 
   Image image;
   image.picture = picture;
-  image.flags = flags;
-  image.mask_r = state.mask_r;
-  image.mask_g = state.mask_g;
-  image.mask_b = state.mask_b;
-  if (key.centred) {
+  image.flags = key->picture.flags;
+  image.mask_r = key->picture.mask_r;
+  image.mask_g = key->picture.mask_g;
+  image.mask_b = key->picture.mask_b;
+  if (key->centred) {
     image.handle_x = static_cast<float>(picture->width) * 0.5f;
     image.handle_y = static_cast<float>(picture->height) * 0.5f;
   }
   s.images.push_back(std::move(image));
   const int handle = static_cast<int>(s.images.size());
-  s.handles.emplace(key, handle);
+  s.handles.emplace(*key, handle);
   return handle;
 }
+
+void decode_pictures_ahead(const std::vector<ImageLoad>& loads) {
+  ImageStore& s = store();
+  s.ahead.clear();
+  std::vector<std::pair<std::uintmax_t, std::shared_ptr<PictureJob>>> jobs;
+  for (const ImageLoad& load : loads) {
+    const std::optional<ImageKey> key = image_key(to_latin1(load.path), load.flags);
+    // A file that cannot be looked at is left to its load, which reports it.
+    if (!key || s.pictures.contains(key->picture) || s.ahead.contains(key->picture)) continue;
+    auto job = std::make_shared<PictureJob>(key->picture, s.decoders);
+    s.ahead.emplace(key->picture, job);
+    jobs.emplace_back(key->picture.file_size, std::move(job));
+  }
+  // Larger files first: they take longest, and the small ones fill the gaps at the end.
+  std::stable_sort(jobs.begin(), jobs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (auto& job : jobs) start_in_background(std::move(job.second));
+}
+
+int pictures_decoding_ahead() { return static_cast<int>(store().ahead.size()); }
 
 const Image& image_for_use(int handle) {
   const std::vector<Image>& images = store().images;
@@ -199,6 +240,7 @@ void reset_images() {
   s.pictures.clear();
   s.handles.clear();
   s.failed_paths.clear();
+  s.ahead.clear();
 }
 
 }  // namespace rt

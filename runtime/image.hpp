@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 #include "runtime/picture.hpp"
 #include "runtime/text.hpp"
 
@@ -18,6 +19,18 @@ struct Image {
 };
 
 int load_image(const String& path, int flags);
+
+// A load to come: the path and flags load_image will be given.
+struct ImageLoad {
+  String path;
+  int flags;
+};
+// Starts decoding these pictures on background threads, under the current drawing state, so that the
+// loads to come find them decoded (or wait for them). Pictures already loaded are skipped, and what an
+// earlier call left untaken is dropped. Handles and failures stay exactly as the loads alone make them.
+void decode_pictures_ahead(const std::vector<ImageLoad>& loads);
+// Pictures decoded, or being decoded, ahead that no load has taken yet.
+int pictures_decoding_ahead();
 
 // The image behind a handle. A handle of 0 or one that was never given ends the program with
 // a message naming the picture files that failed to load.

@@ -30,10 +30,38 @@ std::int16_t to_pcm16(float v) {
   return static_cast<std::int16_t>(scaled);
 }
 
-void append_pcm16(std::vector<std::uint8_t>& samples, std::int16_t v) {
-  samples.push_back(static_cast<std::uint8_t>(v & 0xff));
-  samples.push_back(static_cast<std::uint8_t>((v >> 8) & 0xff));
+std::uint8_t* put_pcm16(std::uint8_t* out, std::int16_t v) {
+  out[0] = static_cast<std::uint8_t>(v & 0xff);
+  out[1] = static_cast<std::uint8_t>((v >> 8) & 0xff);
+  return out + 2;
 }
+
+// The samples gather in blocks joined once at the end: one growing buffer would be copied over and
+// over, and leave large freed buffers behind.
+class SampleBlocks {
+ public:
+  // Room for `bytes` more samples, to be filled at once.
+  std::uint8_t* extend(std::size_t bytes) {
+    if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < bytes) {
+      blocks_.emplace_back().reserve(std::max(kBlockBytes, bytes));
+    }
+    std::vector<std::uint8_t>& block = blocks_.back();
+    block.resize(block.size() + bytes);
+    total_ += bytes;
+    return block.data() + block.size() - bytes;
+  }
+  std::vector<std::uint8_t> join() const {
+    std::vector<std::uint8_t> all;
+    all.reserve(total_);
+    for (const std::vector<std::uint8_t>& block : blocks_) all.insert(all.end(), block.begin(), block.end());
+    return all;
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+  std::vector<std::vector<std::uint8_t>> blocks_;
+  std::size_t total_ = 0;
+};
 
 }  // namespace
 
@@ -57,6 +85,7 @@ std::optional<SoundClip> decode_ogg(const std::string& bytes) {
 
   bool damaged = false;
   std::int64_t frames = 0;
+  SampleBlocks samples;
   for (;;) {
     float** pcm = nullptr;
     int section = 0;
@@ -69,15 +98,19 @@ std::optional<SoundClip> decode_ogg(const std::string& bytes) {
     if (got == 0) break;
     // Chained streams may change layout; each link's own channel count says where its samples are.
     const int link_channels = ov_info(&file, section)->channels;
+    const float* left = pcm[0];
+    const float* right = pcm[link_channels > 1 ? 1 : 0];
+    std::uint8_t* out = samples.extend(static_cast<std::size_t>(got) * clip.channels * 2);
     for (long i = 0; i < got; ++i) {
-      append_pcm16(clip.samples, to_pcm16(pcm[0][i]));
-      if (clip.channels == 2) append_pcm16(clip.samples, to_pcm16(pcm[link_channels > 1 ? 1 : 0][i]));
+      out = put_pcm16(out, to_pcm16(left[i]));
+      if (clip.channels == 2) out = put_pcm16(out, to_pcm16(right[i]));
     }
     frames += got;
   }
   ov_clear(&file);
   if (damaged || frames > std::numeric_limits<int>::max()) return std::nullopt;
   clip.frames = static_cast<int>(frames);
+  clip.samples = samples.join();
   return clip;
 }
 

@@ -3,6 +3,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <utility>
 
 #include "runtime/image.hpp"
 
@@ -20,9 +21,10 @@ struct PngJob {
   PngInput input{};
   png_structp png = nullptr;
   png_infop info = nullptr;
-  std::vector<unsigned char> pixels;
+  std::vector<unsigned char> pixels;  // one row, or the whole picture when it is interlaced
   std::vector<png_bytep> rows;
   int width = 0, height = 0, channels = 0;
+  Picture picture;
 };
 
 void read_from_memory(png_structp png, png_bytep out, png_size_t length) {
@@ -42,6 +44,19 @@ bool plausible_size(std::size_t file_size, std::size_t row_bytes, int height) {
   return raw <= 1100.0 * static_cast<double>(file_size) + 65536.0;
 }
 
+void to_argb(const unsigned char* p, int channels, std::uint32_t* out, int width) {
+  for (int x = 0; x < width; ++x, p += channels) {
+    std::uint32_t r, g, b, a = 255;
+    switch (channels) {
+      case 1: r = g = b = p[0]; break;
+      case 2: r = g = b = p[0]; a = p[1]; break;
+      case 3: r = p[0]; g = p[1]; b = p[2]; break;
+      default: r = p[0]; g = p[1]; b = p[2]; a = p[3]; break;
+    }
+    out[x] = (a << 24) | (r << 16) | (g << 8) | b;
+  }
+}
+
 bool run(PngJob& job) {
   if (setjmp(png_jmpbuf(job.png))) return false;
   png_set_read_fn(job.png, &job.input, read_from_memory);
@@ -51,7 +66,7 @@ bool run(PngJob& job) {
   png_set_expand(job.png);
   png_set_strip_16(job.png);
   png_set_packing(job.png);
-  png_set_interlace_handling(job.png);
+  const int passes = png_set_interlace_handling(job.png);
   png_read_update_info(job.png, job.info);
 
   job.width = static_cast<int>(png_get_image_width(job.png, job.info));
@@ -64,34 +79,29 @@ bool run(PngJob& job) {
       !plausible_size(job.input.size, row_bytes, job.height)) {
     return false;
   }
-  job.pixels.resize(row_bytes * job.height);
-  job.rows.resize(job.height);
-  for (int y = 0; y < job.height; ++y) job.rows[y] = job.pixels.data() + row_bytes * y;
-  png_read_image(job.png, job.rows.data());
-  png_read_end(job.png, nullptr);
-  return true;
-}
-
-Picture to_picture(const PngJob& job) {
-  Picture picture;
+  Picture& picture = job.picture;
   picture.width = job.width;
   picture.height = job.height;
   picture.has_alpha = job.channels == 2 || job.channels == 4;
   picture.argb.resize(static_cast<std::size_t>(job.width) * job.height);
-  const unsigned char* p = job.pixels.data();
-  for (std::uint32_t& out : picture.argb) {
-    std::uint32_t r, g, b, a = 255;
-    switch (job.channels) {
-      case 1: r = g = b = p[0]; break;
-      case 2: r = g = b = p[0]; a = p[1]; break;
-      case 3: r = p[0]; g = p[1]; b = p[2]; break;
-      default: r = p[0]; g = p[1]; b = p[2]; a = p[3]; break;
+  auto picture_row = [&](int y) { return picture.argb.data() + static_cast<std::size_t>(job.width) * y; };
+  if (passes == 1) {
+    // Row by row through one row's buffer: no second copy of the whole picture.
+    job.pixels.resize(row_bytes);
+    for (int y = 0; y < job.height; ++y) {
+      png_read_row(job.png, job.pixels.data(), nullptr);
+      to_argb(job.pixels.data(), job.channels, picture_row(y), job.width);
     }
-    out = (a << 24) | (r << 16) | (g << 8) | b;
-    p += job.channels;
+  } else {
+    // Interlaced passes fill in rows all over the picture, so it is decoded whole first.
+    job.pixels.resize(row_bytes * job.height);
+    job.rows.resize(job.height);
+    for (int y = 0; y < job.height; ++y) job.rows[y] = job.pixels.data() + row_bytes * y;
+    png_read_image(job.png, job.rows.data());
+    for (int y = 0; y < job.height; ++y) to_argb(job.rows[y], job.channels, picture_row(y), job.width);
   }
-  assign_picture_id(picture);
-  return picture;
+  png_read_end(job.png, nullptr);
+  return true;
 }
 
 }  // namespace
@@ -108,7 +118,8 @@ std::optional<Picture> decode_png(const std::string& bytes) {
   const bool ok = job.info && run(job);
   png_destroy_read_struct(&job.png, job.info ? &job.info : nullptr, nullptr);
   if (!ok) return std::nullopt;
-  return to_picture(job);
+  assign_picture_id(job.picture);
+  return std::move(job.picture);
 }
 
 }  // namespace rt

@@ -5,11 +5,14 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <utility>
 #include "runtime/audio_device.hpp"
+#include "runtime/background_job.hpp"
 #include "runtime/channel_table.hpp"
+#include "runtime/files.hpp"
 #include "runtime/platform/platform.hpp"
 #include "runtime/program.hpp"
 
@@ -28,11 +31,38 @@ struct ChannelPlay {
   bool fresh = false;  // taken by a play with no channel: freed again when its clip ends or stops
 };
 
+// Reads and decodes one sound file, the newest decoder first; none when no decoder takes it. Runs on any thread.
+std::optional<SoundClip> decode_file(const std::string& name, const std::vector<SoundDecoder>& decoders) {
+  std::optional<SoundClip> clip;
+  if (std::optional<std::string> bytes = read_whole_file(name)) {
+    for (auto decoder = decoders.rbegin(); decoder != decoders.rend() && !clip; ++decoder) clip = (*decoder)(*bytes);
+  }
+  return clip;
+}
+
+class ClipJob final : public BackgroundJob {
+ public:
+  ClipJob(std::string name, std::vector<SoundDecoder> decoders) : name_(std::move(name)), decoders_(std::move(decoders)) {}
+  std::optional<SoundClip> take_clip() {
+    finish();
+    return std::move(clip_);
+  }
+
+ private:
+  void run() override { clip_ = decode_file(name_, decoders_); }
+
+  std::string name_;
+  std::vector<SoundDecoder> decoders_;  // a copy: registering a decoder must not reach a running job
+  std::optional<SoundClip> clip_;
+};
+
 struct SoundServices {
   std::vector<SoundDecoder> decoders;
   std::vector<Sound> sounds;  // handle = index + 1
   std::map<std::pair<std::string, bool>, int> loaded;
   std::vector<std::string> failed;
+  // Files decoded ahead, by name, each until a load takes it.
+  std::map<std::string, std::shared_ptr<ClipJob>> ahead;
   std::array<ChannelPlay, ChannelTable::kSlots> plays{};
   std::unique_ptr<ChannelTable> channels;
   std::unique_ptr<AudioDevice> device;
@@ -89,19 +119,6 @@ std::string file_name(const String& path) {
     if (c == '\\') c = '/';
   }
   return name;
-}
-
-std::optional<std::string> read_whole_file(const std::string& name) {
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return std::nullopt;
-  return bytes;
 }
 
 const Sound& sound_for_use(int sound) {
@@ -200,6 +217,7 @@ void reset_sound() {
   s.sounds.clear();
   s.loaded.clear();
   s.failed.clear();
+  s.ahead.clear();
   s.reset_channels();
 }
 
@@ -210,10 +228,10 @@ int load_sound(const String& path, int flags) {
   if (auto found = s.loaded.find(key); found != s.loaded.end()) return found->second;
 
   std::optional<SoundClip> clip;
-  if (std::optional<std::string> bytes = read_whole_file(name)) {
-    for (auto decoder = s.decoders.rbegin(); decoder != s.decoders.rend() && !clip; ++decoder) {
-      clip = (*decoder)(*bytes);
-    }
+  if (auto ahead = s.ahead.extract(name)) {
+    clip = ahead.mapped()->take_clip();
+  } else {
+    clip = decode_file(name, s.decoders);
   }
   if (!clip) {
     if (std::find(s.failed.begin(), s.failed.end(), name) == s.failed.end()) s.failed.push_back(name);
@@ -224,6 +242,28 @@ int load_sound(const String& path, int flags) {
   s.loaded.emplace(key, handle);
   return handle;
 }
+
+void decode_sounds_ahead(const std::vector<SoundLoad>& loads) {
+  SoundServices& s = services();
+  s.ahead.clear();
+  std::vector<std::pair<std::uintmax_t, std::shared_ptr<ClipJob>>> jobs;
+  for (const SoundLoad& load : loads) {
+    std::string name = file_name(load.path);
+    if (s.loaded.contains({name, load.flags != 0}) || s.ahead.contains(name)) continue;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(name, error);
+    // A file that cannot be looked at is left to its load, which reports it.
+    if (error) continue;
+    auto job = std::make_shared<ClipJob>(name, s.decoders);
+    s.ahead.emplace(std::move(name), job);
+    jobs.emplace_back(size, std::move(job));
+  }
+  // Larger files first: they take longest, and the small ones fill the gaps at the end.
+  std::stable_sort(jobs.begin(), jobs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (auto& job : jobs) start_in_background(std::move(job.second));
+}
+
+int sounds_decoding_ahead() { return static_cast<int>(services().ahead.size()); }
 
 const SoundClip& sound_clip(int sound) { return *sound_for_use(sound).clip; }
 

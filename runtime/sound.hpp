@@ -25,6 +25,19 @@ void start_audio();
 void register_sound_decoders();  // OGG then WAV, so that WAV is tried first
 
 int load_sound(const String& path, int flags);
+
+// A load to come: the path and flags load_sound will be given.
+struct SoundLoad {
+  String path;
+  int flags;
+};
+// Starts decoding these files on background threads, so that the loads to come find them decoded (or
+// wait for them). Sounds already loaded are skipped, and what an earlier call left untaken is dropped.
+// Handles and failures stay exactly as the loads alone make them.
+void decode_sounds_ahead(const std::vector<SoundLoad>& loads);
+// Files decoded, or being decoded, ahead that no load has taken yet.
+int sounds_decoding_ahead();
+
 int new_channel();
 int play_sound(int sound, int channel);
 int start_sound_paused(int sound, int channel);

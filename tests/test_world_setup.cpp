@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "game_scenario.hpp"
 #include "runtime/runtime.hpp"
 #include "runtime_setup.hpp"
+#include "scratch_folder.hpp"
 
 namespace {
 
@@ -28,10 +30,21 @@ class WorldSetup : public testing::Test {
 
   // Sets up world w as the game does after the title or a world-complete screen.
   void setup_world(int w) {
+    enter_world(w);
+    game::world_setup(s);
+  }
+  void enter_world(int w) {
     s.world = w;
     s.level_index = 3 * (w - 1);
     s.deliveries_per_level = 5;
-    game::world_setup(s);
+  }
+
+  // Nothing decoded or loaded yet, as at the first world setup of a run.
+  static void forget_loaded_files() {
+    rt::reset_images();
+    rt::reset_sound();
+    rt::start_audio();
+    rt::register_sound_decoders();
   }
 
   std::unique_ptr<scenario::GameRun> run_;
@@ -217,10 +230,7 @@ TEST_F(WorldSetup, LoadsEachFileWithItsFlagsInOrder) {
   for (int w = 1; w <= 3; ++w) {
     SCOPED_TRACE(w);
     // From empty stores, new handles rise in load order.
-    rt::reset_images();
-    rt::reset_sound();
-    rt::start_audio();
-    rt::register_sound_decoders();
+    forget_loaded_files();
     setup_world(w);
     const rt::Picture* previous = nullptr;
     int previous_handle = 0;
@@ -242,6 +252,89 @@ TEST_F(WorldSetup, LoadsEachFileWithItsFlagsInOrder) {
       previous_handle = l.handle;
     }
   }
+}
+
+// The files decoded ahead are exactly the ones the setup then loads: none missed, none left over.
+TEST_F(WorldSetup, DecodesAheadExactlyWhatItLoads) {
+  for (int w = 1; w <= 3; ++w) {
+    SCOPED_TRACE(w);
+    std::set<std::pair<std::string, int>> pictures;
+    for (const Loaded& l : pictures_in_load_order(s, w)) pictures.insert({l.path, l.flags});
+    forget_loaded_files();
+    enter_world(w);
+    game::decode_world_ahead(s);
+    EXPECT_EQ(rt::pictures_decoding_ahead(), static_cast<int>(pictures.size()));
+    EXPECT_EQ(rt::sounds_decoding_ahead(), static_cast<int>(sounds_in_load_order(s).size()));
+    game::world_setup(s);
+    EXPECT_EQ(rt::pictures_decoding_ahead(), 0);
+    EXPECT_EQ(rt::sounds_decoding_ahead(), 0);
+  }
+}
+
+// The message a fatal end writes, or "" when the call returned.
+template <class Use>
+std::string fatal_message(Use use) {
+  testing::internal::CaptureStderr();
+  try {
+    use();
+  } catch (const rt::ProgramExit&) {
+    return testing::internal::GetCapturedStderr();
+  }
+  testing::internal::GetCapturedStderr();
+  return "";
+}
+
+// Missing and damaged files among the many decoded at once: every other handle is given in load order,
+// and the first use of a failed one ends the program naming the failed files in load order.
+TEST_F(WorldSetup, FailedFilesReportInLoadOrderWhateverFinishesFirst) {
+  // The run folder's own copy of the asset tree, one link per file, so single files can be broken.
+  namespace fs = std::filesystem;
+  const fs::path root = run_->folder().path();
+  for (const char* sub : {"gfx", "sound"}) {
+    fs::remove(root / sub);
+    fs::create_directory(root / sub);
+    const fs::path from = fs::path(SKY_RUN_DIR) / sub;
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(from)) {
+      const fs::path to = root / sub / fs::relative(e.path(), from);
+      if (e.is_directory()) {
+        fs::create_directories(to);
+      } else {
+        fs::create_symlink(e.path(), to);
+      }
+    }
+  }
+  // The damaged picture is large and loaded first, the missing one fails at once and is loaded later.
+  const std::string storm = scratch::read_bytes(root / "gfx/misc/desertstorm.png");
+  fs::remove(root / "gfx/misc/desertstorm.png");
+  scratch::write_bytes(root / "gfx/misc/desertstorm.png", storm.substr(0, storm.size() / 2));
+  fs::remove(root / "gfx/misc/gameover.png");
+  fs::remove(root / "sound/crash.wav");
+  scratch::write_bytes(root / "sound/crash.wav", "RIFF, but nothing of a sound");
+  fs::remove(root / "sound/song2.ogg");
+
+  forget_loaded_files();
+  setup_world(1);
+  EXPECT_EQ(s.img_sandstorm, 0);
+  EXPECT_EQ(s.img_game_over, 0);
+  EXPECT_EQ(s.snd_crash, 0);
+  EXPECT_EQ(s.snd_level_done_song, 0);
+  int previous = s.truck_frames[0] - 1;  // handles go on from the loading picture's
+  for (const Loaded& l : pictures_in_load_order(s, 1)) {
+    if (l.path == "gfx/misc/desertstorm.png" || l.path == "gfx/misc/gameover.png") continue;
+    if (l.path == "gfx/misc/alusta.png" && l.handle == previous) continue;
+    EXPECT_EQ(l.handle, previous + 1) << l.path;
+    previous = l.handle;
+  }
+  previous = 0;
+  for (const Loaded& l : sounds_in_load_order(s)) {
+    if (l.handle == 0) continue;
+    EXPECT_EQ(l.handle, previous + 1) << l.path;
+    previous = l.handle;
+  }
+  EXPECT_EQ(fatal_message([&] { rt::image_for_use(s.img_sandstorm); }),
+            "Image 0 does not exist; pictures that failed to load: gfx/misc/desertstorm.png, gfx/misc/gameover.png");
+  EXPECT_EQ(fatal_message([&] { rt::play_sound(s.snd_crash, s.crash_channel); }),
+            "Sound file could not be loaded: sound/crash.wav, sound/song2.ogg");
 }
 
 TEST_F(WorldSetup, LayersStartAroundTheScreenCentre) {
