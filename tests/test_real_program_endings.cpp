@@ -42,14 +42,7 @@ std::string reach(ProgramRun& run, Where where) {
   const std::uint64_t title = run.wait_for_title(30s);
   if (title == 0) return "the title never showed";
   if (where == Where::Title) return "";
-  // The title and the loading picture stand still and play never does. An Enter lost to a late focus
-  // change is pressed again, long after a world could have loaded.
-  bool playing = false;
-  for (int attempt = 0; attempt < 3 && !playing; ++attempt) {
-    run.press("Return");
-    playing = run.wait_for_moving_screen(15s);
-  }
-  if (!playing) return "play never started";
+  if (!run.start_play()) return "play never started";
   if (where == Where::Play) return "";
   run.press("Escape");
   // Play moves every frame; the first picture that stays put after Esc is name entry's.

@@ -49,35 +49,15 @@ void skip_without(const std::string& program) {
   if (const std::string missing = missing_for(program); !missing.empty()) GTEST_SKIP() << missing;
 }
 
-// Play moves in every frame, where the title and the loading picture stand still: true once three looks
-// in a row each differ from the one before.
-bool play_is_running(const ProgramRun& run, std::chrono::seconds limit) {
-  std::uint64_t previous = run.screen_digest();
-  int changes = 0;
-  for (const auto end = Clock::now() + limit; Clock::now() < end && changes < 3;) {
-    std::this_thread::sleep_for(150ms);
-    const std::uint64_t now = run.screen_digest();
-    changes = now != previous ? changes + 1 : 0;
-    previous = now;
-  }
-  return changes == 3;
-}
-
 // Starts a game from the title and ends it at once with Esc; `keys` are then typed, counted in play and
-// taken by name entry (letters before digits, hence names in that order). Enter is pressed again until
-// play runs, as a focus gain reported late may clear the first press, and Esc must never reach the title.
+// taken by name entry (letters before digits, hence names in that order).
 void start_game_and_type(ProgramRun& run, const std::string& keys, std::string& window) {
   ASSERT_TRUE(run.started()) << "no X server or program could be started";
   window = run.wait_for_window_other_than("", 30s);
   ASSERT_FALSE(window.empty()) << "no window appeared\n" << run.log();
   run.focus(window);
   ASSERT_NE(run.wait_for_title(30s), 0u) << "the title never showed\n" << run.log();
-  bool playing = false;
-  for (int attempt = 0; attempt < 3 && !playing; ++attempt) {
-    run.press("Return");
-    playing = play_is_running(run, 10s);
-  }
-  ASSERT_TRUE(playing) << "Enter did not start a game\n" << run.log();
+  ASSERT_TRUE(run.start_play()) << "Enter did not start a game\n" << run.log();
   run.press("Escape " + keys);
 }
 
