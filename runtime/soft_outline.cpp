@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace rt::soft {
 namespace {
@@ -41,18 +42,18 @@ bool Outline::build(const double* xy, int count, int buffer_width, int buffer_he
   return row0 < row1 && col0 < col1 && !edges_.empty();
 }
 
-bool Outline::span(int row, int& xa, int& xb) const {
+bool row_span(const Edge* edges, int count, int row, int width, int& xa, int& xb) {
   double yc = row + 0.5;
   double lo = HUGE_VAL, hi = -HUGE_VAL;
-  for (const Edge& e : edges_) {
+  for (const Edge& e : std::span(edges, count)) {
     if (yc < e.top || yc >= e.bottom) continue;
     double x = e.x_at_top + (yc - e.top) * e.dx_per_y;
     lo = std::min(lo, x);
     hi = std::max(hi, x);
   }
   if (!(lo < hi)) return false;
-  xa = pixel_index(lo, width_);
-  xb = pixel_index(hi, width_);
+  xa = pixel_index(lo, width);
+  xb = pixel_index(hi, width);
   return xa < xb;
 }
 

@@ -6,6 +6,7 @@
 
 #include "runtime/platform/platform.hpp"
 #include "runtime/renderer.hpp"
+#include "runtime/soft_flat_batch.hpp"
 #include "runtime/soft_outline.hpp"
 #include "runtime/soft_spans.hpp"
 #include "runtime/soft_target.hpp"
@@ -162,6 +163,7 @@ class SoftRenderer final : public Renderer {
     if (width <= 0 || height <= 0) return false;
     if (!platform::current().open_window(width, height, depth != 0, platform::SurfaceKind::Software)) return false;
     target_.open(width, height);
+    shapes_.forget();
     mode_ = 1;
     open_ = true;
     return true;
@@ -169,6 +171,7 @@ class SoftRenderer final : public Renderer {
 
   void close() override {
     if (!open_) return;
+    draw_kept_shapes();
     open_ = false;
     platform::current().close_window();
   }
@@ -186,6 +189,7 @@ class SoftRenderer final : public Renderer {
     if (!open_ || picture.width <= 0 || picture.height <= 0) return;
     if (picture.argb.size() != std::size_t(picture.width) * picture.height) return;
     if (leaves_pixels_alone(mode_, colour.a)) return;
+    draw_kept_shapes();
     double xy[8];
     for (int i = 0; i < 4; ++i) {
       xy[2 * i] = corners[i].x;
@@ -240,14 +244,7 @@ class SoftRenderer final : public Renderer {
     const FlatOp op = soft::flat_op(mode_, flat);
     if (op == FlatOp::None) return;
     points_.assign(xy, xy + 2 * count);
-    if (!outline_.build(points_.data(), count, target_.width(), target_.height())) return;
-    const soft::FlatShader shader = soft::flat_shader(op);
-    for (int y = outline_.row0; y < outline_.row1; ++y) {
-      int xa, xb;
-      if (!outline_.span(y, xa, xb)) continue;
-      Pixel* dst = op == FlatOp::Fill ? target_.row_replacing(y, xa, xb) : target_.row(y);
-      shader(dst + xa, xb - xa, flat);
-    }
+    if (outline_.build(points_.data(), count, target_.width(), target_.height())) shapes_.add_polygon(outline_, op, flat);
   }
 
   // Pixels whose centres the line passes along its longer axis, the start in and the end out.
@@ -275,23 +272,16 @@ class SoftRenderer final : public Renderer {
     first = std::max(first, 0.0);
     last = std::min(last, double(major_size - 1));
     if (!(first <= last)) return;
-    // Along the major axis m, the minor coordinate is floor(b1 + (m + 0.5 - a1) x slope); only
-    // values from 0 up are drawn, and for those truncation is that floor.
-    const auto walk = [&](auto plot) {
-      double m = first;
-      for (int major = static_cast<int>(first), end = static_cast<int>(last); major <= end; ++major, m += 1.0) {
-        const double minor_at = b1 + (m + 0.5 - a1) * slope;
-        if (!(minor_at >= 0 && minor_at < minor_size)) continue;
-        const int minor = static_cast<int>(minor_at);
-        Pixel& p = along_x ? target_.row(minor)[major] : target_.row(major)[minor];
-        p = plot(p);
-      }
-    };
-    // One loop per operation: rain draws hundreds of long lines a frame.
-    switch (op) {
-      case FlatOp::Over: return walk([&](Pixel d) { return flat.over(d); });
-      case FlatOp::Fill: return walk([&](Pixel) { return flat.colour; });
-      default: return walk([&](Pixel d) { return soft::flat_pixel(op, flat, d); });
+    if (!along_x) return shapes_.add_steep_line({a1, b1, slope, static_cast<int>(first), static_cast<int>(last)}, op, flat);
+    draw_kept_shapes();
+    // Along x, pixel m of the major axis lies in row floor(b1 + (m + 0.5 - a1) x slope); only rows
+    // from 0 up are drawn, and for those truncation is that floor.
+    double m = first;
+    for (int column = static_cast<int>(first), end = static_cast<int>(last); column <= end; ++column, m += 1.0) {
+      const double row = b1 + (m + 0.5 - a1) * slope;
+      if (!(row >= 0 && row < minor_size)) continue;
+      Pixel& p = target_.row(static_cast<int>(row))[column];
+      p = soft::flat_pixel(op, flat, p);
     }
   }
 
@@ -301,24 +291,32 @@ class SoftRenderer final : public Renderer {
     const FlatOp op = soft::flat_op(mode_, flat);
     const double px = std::floor(double(x)), py = std::floor(double(y));
     if (op == FlatOp::None || !(px >= 0 && px < target_.width() && py >= 0 && py < target_.height())) return;
-    Pixel& p = target_.row(static_cast<int>(py))[static_cast<int>(px)];
-    p = soft::flat_pixel(op, flat, p);
+    shapes_.add_point(static_cast<int>(px), static_cast<int>(py), op, flat);
   }
 
   void clear(Colour colour) override {
     if (!open_) return;
+    draw_kept_shapes();
     target_.clear(Flat(colour).colour);
   }
 
   void present(bool wait_vblank) override {
     if (!open_) return;
+    draw_kept_shapes();
     const std::vector<Pixel>& shown = target_.settled();
     platform::current().present_pixels(shown.data(), target_.width(), target_.height(), wait_vblank);
   }
 
-  void read_back(std::vector<std::uint32_t>& argb) override { argb = target_.settled(); }
+  void read_back(std::vector<std::uint32_t>& argb) override {
+    draw_kept_shapes();
+    argb = target_.settled();
+  }
 
  private:
+  void draw_kept_shapes() {
+    if (!shapes_.empty()) shapes_.draw(target_);
+  }
+
   // Finds the runs of consecutive texel columns in the column map; true when they are long enough
   // to be worth reading in place.
   bool long_runs(int col0) {
@@ -344,6 +342,8 @@ class SoftRenderer final : public Renderer {
   int mode_ = 1;
   Target target_;
   Outline outline_;
+  // Flat shapes wait here until a picture, a clear or the frame's end needs the pixels.
+  soft::FlatBatch shapes_;
   std::vector<double> points_;
   std::vector<int> columns_;
   std::vector<int> run_ends_;

@@ -1,6 +1,8 @@
 // Span shaders of the software device: the portable (SSE2 or plain) path and the choice of path.
 #include "runtime/soft_spans.hpp"
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -142,14 +144,28 @@ void flat_shade(Pixel* dst, int n, const Flat& flat) {
   for (int i = 0; i < n; ++i) dst[i] = shade(flat.colour, dst[i]);
 }
 
+template <FlatOp op>
+void steep_as(Pixel* pixels, int width, const SteepLine& line, const Flat& flat) {
+  double m = line.first;
+  for (int row = line.first; row <= line.last; ++row, m += 1.0) {
+    const double x = line.b1 + (m + 0.5 - line.a1) * line.slope;
+    if (!(x >= 0 && x < width)) continue;
+    Pixel& p = pixels[std::size_t(row) * width + static_cast<std::size_t>(x)];
+    p = flat_pixel(op, flat, p);
+  }
+}
+
+using SteepShader = void (*)(Pixel* pixels, int width, const SteepLine& line, const Flat& flat);
+
 struct SpanShaders {
   TexelShader texels_alpha;
   FlatShader flat_alpha;
+  SteepShader steep_over;
 };
 
-constexpr SpanShaders kBaseline{texels_alpha, flat_alpha};
+constexpr SpanShaders kBaseline{texels_alpha, flat_alpha, steep_as<FlatOp::Over>};
 #if defined(SKY_SPANS_AVX2)
-constexpr SpanShaders kAvx2{avx2::texels_alpha, avx2::flat_alpha};
+constexpr SpanShaders kAvx2{avx2::texels_alpha, avx2::flat_alpha, avx2::steep_over};
 #endif
 
 const SpanShaders* shaders_for(SpanPath path) {
@@ -202,6 +218,19 @@ FlatShader flat_shader(FlatOp op) {
     case FlatOp::Light: return flat_light;
     case FlatOp::Shade: return flat_shade;
     default: return nullptr;
+  }
+}
+
+void steep_line(Pixel* pixels, int width, const SteepLine& line, FlatOp op, const Flat& flat) {
+  switch (op) {
+    case FlatOp::Fill: return steep_as<FlatOp::Fill>(pixels, width, line, flat);
+    case FlatOp::Over:
+      // The vector path indexes the buffer with 32-bit offsets.
+      if (std::int64_t{line.last + 1} * width > INT32_MAX) return steep_as<FlatOp::Over>(pixels, width, line, flat);
+      return active->steep_over(pixels, width, line, flat);
+    case FlatOp::Light: return steep_as<FlatOp::Light>(pixels, width, line, flat);
+    case FlatOp::Shade: return steep_as<FlatOp::Shade>(pixels, width, line, flat);
+    default: return;
   }
 }
 

@@ -32,6 +32,15 @@ inline Pixel flat_pixel(FlatOp op, const Flat& flat, Pixel d) {
 
 void fill_span(Pixel* dst, int n, Pixel colour);
 
+// A steep line, one pixel a row: row m from first to last takes the pixel in the column
+// trunc(b1 + (m + 0.5 - a1) x slope) when that lies from 0 to width - 1.
+struct SteepLine {
+  double a1, b1, slope;
+  int first, last;
+};
+// Draws it on rows that are ready for drawing; `pixels` is the buffer's first row.
+void steep_line(Pixel* pixels, int width, const SteepLine& line, FlatOp op, const Flat& flat);
+
 // The shaders use the widest path this processor runs unless told otherwise (tests compare them).
 enum class SpanPath { Baseline, Avx2 };
 SpanPath widest_span_path();

@@ -134,7 +134,49 @@ SKY_AVX2 inline __m256i flat_over(__m256i d, __m256i share_br, __m256i share_ga,
   return opaque_pixels(br, ga, k);
 }
 
+// The four lanes of a double comparison as four 32-bit lanes.
+SKY_AVX2 inline __m128i narrow_mask(__m256d mask) {
+  const __m256i even = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(mask), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
+  return _mm256_castsi256_si128(even);
+}
+
 }  // namespace
+
+SKY_AVX2 void steep_over(Pixel* pixels, int width, const SteepLine& line, const Flat& flat) {
+  const Lanes k = make_lanes();
+  const __m256i share_br = _mm256_set1_epi32(static_cast<int>(flat.rb_weighted));
+  const __m256i share_ga = _mm256_set1_epi32(static_cast<int>(flat.g_weighted));
+  const __m256i rest = _mm256_set1_epi16(static_cast<short>(255 - flat.a));
+  const __m256i lane_index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256d a1 = _mm256_set1_pd(line.a1), b1 = _mm256_set1_pd(line.b1), slope = _mm256_set1_pd(line.slope);
+  const __m256d half = _mm256_set1_pd(0.5), zero = _mm256_setzero_pd(), right = _mm256_set1_pd(width);
+  const __m256d four = _mm256_set1_pd(4.0);
+  const int* base = reinterpret_cast<const int*>(pixels);
+  for (int row = line.first; row <= line.last; row += 8) {
+    // The same double arithmetic as one row at a time, four rows to a register.
+    const __m256d m_lo = _mm256_add_pd(_mm256_set1_pd(row), _mm256_setr_pd(0, 1, 2, 3));
+    const __m256d m_hi = _mm256_add_pd(m_lo, four);
+    const __m256d x_lo = _mm256_add_pd(b1, _mm256_mul_pd(_mm256_sub_pd(_mm256_add_pd(m_lo, half), a1), slope));
+    const __m256d x_hi = _mm256_add_pd(b1, _mm256_mul_pd(_mm256_sub_pd(_mm256_add_pd(m_hi, half), a1), slope));
+    const __m256d in_lo = _mm256_and_pd(_mm256_cmp_pd(x_lo, zero, _CMP_GE_OQ), _mm256_cmp_pd(x_lo, right, _CMP_LT_OQ));
+    const __m256d in_hi = _mm256_and_pd(_mm256_cmp_pd(x_hi, zero, _CMP_GE_OQ), _mm256_cmp_pd(x_hi, right, _CMP_LT_OQ));
+    const __m256i columns = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm256_cvttpd_epi32(_mm256_and_pd(x_lo, in_lo))), _mm256_cvttpd_epi32(_mm256_and_pd(x_hi, in_hi)), 1);
+    const __m256i on_buffer = _mm256_inserti128_si256(_mm256_castsi128_si256(narrow_mask(in_lo)), narrow_mask(in_hi), 1);
+    const __m256i drawn = _mm256_and_si256(on_buffer, _mm256_cmpgt_epi32(_mm256_set1_epi32(line.last + 1 - row), lane_index));
+    const __m256i offsets =
+        _mm256_add_epi32(_mm256_mullo_epi32(_mm256_add_epi32(_mm256_set1_epi32(row), lane_index), _mm256_set1_epi32(width)), columns);
+    const __m256i d = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), base, offsets, drawn, 4);
+    alignas(32) Pixel out[8];
+    alignas(32) int at[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out), flat_over(d, share_br, share_ga, rest, k));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+    for (int bits = _mm256_movemask_ps(_mm256_castsi256_ps(drawn)); bits != 0; bits &= bits - 1) {
+      const int lane = __builtin_ctz(static_cast<unsigned>(bits));
+      pixels[at[lane]] = out[lane];
+    }
+  }
+}
 
 SKY_AVX2 void texels_alpha(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
   const Colour c = tint.colour;

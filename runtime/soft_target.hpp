@@ -51,6 +51,12 @@ class Target {
     return p;
   }
 
+  // The buffer from its first row, with rows y0 to y1 - 1 ready for any drawing.
+  Pixel* ready_rows(int y0, int y1) {
+    for (int y = y0; y < y1; ++y) row(y);
+    return pixels_.data();
+  }
+
   // Every row as it is to be shown.
   const std::vector<Pixel>& settled() {
     for (int y = 0; y < height_; ++y) row(y);

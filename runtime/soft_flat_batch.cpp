@@ -1,0 +1,80 @@
+// Flat shapes drawn band by band for the software device.
+#include "runtime/soft_flat_batch.hpp"
+
+#include <algorithm>
+
+namespace rt::soft {
+namespace {
+
+// Rows a band spans: 128 KB of a 1024-pixel-wide buffer, which the processor's second-level cache holds.
+constexpr int kBandRows = 32;
+
+}  // namespace
+
+void FlatBatch::add_polygon(const Outline& outline, FlatOp op, const Flat& flat) {
+  Shape shape{Kind::Polygon, op, flat, outline.row0, outline.row1, 0, 0, 0, {}};
+  shape.first_edge = static_cast<int>(edges_.size());
+  shape.edge_count = static_cast<int>(outline.edges().size());
+  edges_.insert(edges_.end(), outline.edges().begin(), outline.edges().end());
+  const bool first = shapes_.empty();
+  shapes_.push_back(shape);
+  row0_ = first ? shape.row0 : std::min(row0_, shape.row0);
+  row1_ = first ? shape.row1 : std::max(row1_, shape.row1);
+}
+
+void FlatBatch::add_steep_line(const SteepLine& line, FlatOp op, const Flat& flat) {
+  const bool first = shapes_.empty();
+  shapes_.push_back(Shape{Kind::SteepLine, op, flat, line.first, line.last + 1, 0, 0, 0, line});
+  row0_ = first ? line.first : std::min(row0_, line.first);
+  row1_ = first ? line.last + 1 : std::max(row1_, line.last + 1);
+}
+
+void FlatBatch::add_point(int x, int y, FlatOp op, const Flat& flat) {
+  const bool first = shapes_.empty();
+  shapes_.push_back(Shape{Kind::Point, op, flat, y, y + 1, 0, 0, x, {}});
+  row0_ = first ? y : std::min(row0_, y);
+  row1_ = first ? y + 1 : std::max(row1_, y + 1);
+}
+
+void FlatBatch::draw(Target& target) {
+  for (int y0 = row0_; y0 < row1_; y0 += kBandRows) {
+    const int y1 = std::min(row1_, y0 + kBandRows);
+    for (const Shape& shape : shapes_) {
+      if (shape.row0 < y1 && shape.row1 > y0) draw_rows(shape, target, std::max(y0, shape.row0), std::min(y1, shape.row1));
+    }
+  }
+  forget();
+}
+
+void FlatBatch::forget() {
+  shapes_.clear();
+  edges_.clear();
+}
+
+void FlatBatch::draw_rows(const Shape& shape, Target& target, int y0, int y1) const {
+  switch (shape.kind) {
+    case Kind::Polygon: {
+      const FlatShader shader = flat_shader(shape.op);
+      for (int y = y0; y < y1; ++y) {
+        int xa, xb;
+        if (!row_span(edges_.data() + shape.first_edge, shape.edge_count, y, target.width(), xa, xb)) continue;
+        Pixel* dst = shape.op == FlatOp::Fill ? target.row_replacing(y, xa, xb) : target.row(y);
+        shader(dst + xa, xb - xa, shape.flat);
+      }
+      return;
+    }
+    case Kind::SteepLine: {
+      SteepLine part = shape.line;
+      part.first = y0;
+      part.last = y1 - 1;
+      return steep_line(target.ready_rows(y0, y1), target.width(), part, shape.op, shape.flat);
+    }
+    case Kind::Point: {
+      Pixel& p = target.row(y0)[shape.x];
+      p = flat_pixel(shape.op, shape.flat, p);
+      return;
+    }
+  }
+}
+
+}  // namespace rt::soft
