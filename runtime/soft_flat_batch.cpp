@@ -11,11 +11,10 @@ constexpr int kBandRows = 32;
 
 }  // namespace
 
-void FlatBatch::add_polygon(const Outline& outline, FlatOp op, const Flat& flat) {
-  Shape shape{Kind::Polygon, op, flat, outline.row0, outline.row1, 0, 0, 0, {}};
-  shape.first_edge = static_cast<int>(edges_.size());
-  shape.edge_count = static_cast<int>(outline.edges().size());
-  edges_.insert(edges_.end(), outline.edges().begin(), outline.edges().end());
+void FlatBatch::add_polygon(int row0, const std::vector<RowSpan>& spans, FlatOp op, const Flat& flat) {
+  const int row1 = row0 + static_cast<int>(spans.size());
+  Shape shape{Kind::Polygon, op, flat, row0, row1, static_cast<int>(spans_.size()), 0, {}};
+  spans_.insert(spans_.end(), spans.begin(), spans.end());
   const bool first = shapes_.empty();
   shapes_.push_back(shape);
   row0_ = first ? shape.row0 : std::min(row0_, shape.row0);
@@ -24,14 +23,14 @@ void FlatBatch::add_polygon(const Outline& outline, FlatOp op, const Flat& flat)
 
 void FlatBatch::add_steep_line(const SteepLine& line, FlatOp op, const Flat& flat) {
   const bool first = shapes_.empty();
-  shapes_.push_back(Shape{Kind::SteepLine, op, flat, line.first, line.last + 1, 0, 0, 0, line});
+  shapes_.push_back(Shape{Kind::SteepLine, op, flat, line.first, line.last + 1, 0, 0, line});
   row0_ = first ? line.first : std::min(row0_, line.first);
   row1_ = first ? line.last + 1 : std::max(row1_, line.last + 1);
 }
 
 void FlatBatch::add_point(int x, int y, FlatOp op, const Flat& flat) {
   const bool first = shapes_.empty();
-  shapes_.push_back(Shape{Kind::Point, op, flat, y, y + 1, 0, 0, x, {}});
+  shapes_.push_back(Shape{Kind::Point, op, flat, y, y + 1, 0, x, {}});
   row0_ = first ? y : std::min(row0_, y);
   row1_ = first ? y + 1 : std::max(row1_, y + 1);
 }
@@ -48,7 +47,7 @@ void FlatBatch::draw(Target& target) {
 
 void FlatBatch::forget() {
   shapes_.clear();
-  edges_.clear();
+  spans_.clear();
 }
 
 void FlatBatch::draw_rows(const Shape& shape, Target& target, int y0, int y1) const {
@@ -56,8 +55,8 @@ void FlatBatch::draw_rows(const Shape& shape, Target& target, int y0, int y1) co
     case Kind::Polygon: {
       const FlatShader shader = flat_shader(shape.op);
       for (int y = y0; y < y1; ++y) {
-        int xa, xb;
-        if (!row_span(edges_.data() + shape.first_edge, shape.edge_count, y, target.width(), xa, xb)) continue;
+        const auto [xa, xb] = spans_[shape.first_span + (y - shape.row0)];
+        if (xa >= xb) continue;
         Pixel* dst = shape.op == FlatOp::Fill ? target.row_replacing(y, xa, xb) : target.row(y);
         shader(dst + xa, xb - xa, shape.flat);
       }

@@ -12,8 +12,8 @@ namespace rt::soft {
 
 class FlatBatch {
  public:
-  // The shape as it is drawn now; the outline's edges are copied.
-  void add_polygon(const Outline& outline, FlatOp op, const Flat& flat);
+  // A polygon by the covered pixels of its rows from row0 on.
+  void add_polygon(int row0, const std::vector<RowSpan>& spans, FlatOp op, const Flat& flat);
   void add_steep_line(const SteepLine& line, FlatOp op, const Flat& flat);
   void add_point(int x, int y, FlatOp op, const Flat& flat);
 
@@ -29,8 +29,7 @@ class FlatBatch {
     FlatOp op;
     Flat flat;
     int row0, row1;     // rows it may cover
-    int first_edge;     // Polygon: its edges in edges_
-    int edge_count;
+    int first_span;     // Polygon: the span of row0 in spans_
     int x;              // Point: its column
     SteepLine line;     // SteepLine
   };
@@ -38,7 +37,7 @@ class FlatBatch {
   void draw_rows(const Shape& shape, Target& target, int y0, int y1) const;
 
   std::vector<Shape> shapes_;
-  std::vector<Edge> edges_;
+  std::vector<RowSpan> spans_;
   int row0_ = 0, row1_ = 0;  // rows any shape may cover
 };
 

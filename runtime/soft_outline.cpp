@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <span>
 
 namespace rt::soft {
 namespace {
@@ -42,19 +41,32 @@ bool Outline::build(const double* xy, int count, int buffer_width, int buffer_he
   return row0 < row1 && col0 < col1 && !edges_.empty();
 }
 
-bool row_span(const Edge* edges, int count, int row, int width, int& xa, int& xb) {
-  double yc = row + 0.5;
-  double lo = HUGE_VAL, hi = -HUGE_VAL;
-  for (const Edge& e : std::span(edges, count)) {
-    if (yc < e.top || yc >= e.bottom) continue;
-    double x = e.x_at_top + (yc - e.top) * e.dx_per_y;
-    lo = std::min(lo, x);
-    hi = std::max(hi, x);
+int Outline::first_row_from(double v) const {
+  int row = static_cast<int>(std::clamp(std::ceil(v - 0.5), double(row0), double(row1)));
+  // v - 0.5 may round: settle on the exact first row by the same test the rows are held to.
+  while (row > row0 && (row - 1) + 0.5 >= v) --row;
+  while (row < row1 && row + 0.5 < v) ++row;
+  return row;
+}
+
+void Outline::spans(std::vector<RowSpan>& out) {
+  const std::size_t rows = static_cast<std::size_t>(row1 - row0);
+  left_.assign(rows, HUGE_VAL);
+  right_.assign(rows, -HUGE_VAL);
+  // Each edge visits only the rows it crosses; every row still sees its edges in order.
+  for (const Edge& e : edges_) {
+    for (int row = first_row_from(e.top), end = first_row_from(e.bottom); row < end; ++row) {
+      const double x = e.x_at_top + (row + 0.5 - e.top) * e.dx_per_y;
+      double& left = left_[row - row0];
+      double& right = right_[row - row0];
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
   }
-  if (!(lo < hi)) return false;
-  xa = pixel_index(lo, width);
-  xb = pixel_index(hi, width);
-  return xa < xb;
+  out.resize(rows);
+  for (std::size_t i = 0; i < rows; ++i) {
+    out[i] = left_[i] < right_[i] ? RowSpan{pixel_index(left_[i], width_), pixel_index(right_[i], width_)} : RowSpan{};
+  }
 }
 
 }  // namespace rt::soft

@@ -6,30 +6,33 @@
 
 namespace rt::soft {
 
-struct Edge {
-  double top, bottom;  // rows whose centre y is in [top, bottom) cross this edge
-  double x_at_top, dx_per_y;
+// The covered pixels [xa, xb) of one row; none when xa >= xb.
+struct RowSpan {
+  int xa = 0, xb = 0;
 };
-
-// The covered pixels [xa, xb) of a row of the polygon with these edges, clipped to 0..width;
-// false when there are none.
-bool row_span(const Edge* edges, int count, int row, int width, int& xa, int& xb);
 
 class Outline {
  public:
   // False when nothing of the polygon (points as x0, y0, x1, y1, ...) lies on the buffer.
   bool build(const double* xy, int count, int buffer_width, int buffer_height);
 
-  bool span(int row, int& xa, int& xb) const {
-    return row_span(edges_.data(), static_cast<int>(edges_.size()), row, width_, xa, xb);
-  }
-  const std::vector<Edge>& edges() const { return edges_; }
+  // The covered pixels of rows row0 to row1 - 1, clipped to the buffer, in that order.
+  void spans(std::vector<RowSpan>& out);
 
   int row0 = 0, row1 = 0;  // rows to draw, clipped to the buffer
   int col0 = 0, col1 = 0;  // columns the polygon can reach, clipped to the buffer
 
  private:
+  struct Edge {
+    double top, bottom;  // rows whose centre y is in [top, bottom) cross this edge
+    double x_at_top, dx_per_y;
+  };
+
+  // The first row from row0 on whose centre y is at or after v; row1 when there is none.
+  int first_row_from(double v) const;
+
   std::vector<Edge> edges_;
+  std::vector<double> left_, right_;  // per row, the extreme crossings found so far
   int width_ = 0;
 };
 

@@ -48,7 +48,8 @@ std::vector<RowExtent> row_extents(const Picture& picture) {
 // A picture mapped onto a parallelogram: texel position = origin + per-pixel steps along x and y.
 struct QuadJob {
   Target* target;
-  const Outline* outline;
+  int row0, row1, col0;      // rows it covers and the first column it can reach
+  const soft::RowSpan* spans;  // the covered pixels of each row from row0
   const Picture* picture;
   TexelShader shader;
   Tint tint;
@@ -56,7 +57,7 @@ struct QuadJob {
   bool opaque_replaces;    // fully opaque texels replace the pixel in this mode and colour
   double tx0, tx_dx, tx_dy;  // texel x at the screen origin and its steps per pixel
   double ty0, ty_dx, ty_dy;
-  // Upright pictures only: the texel column of each screen column (indexed from outline->col0),
+  // Upright pictures only: the texel column of each screen column (indexed from col0),
   // and each texel row's extent when the picture is known by its id.
   const int* columns;
   const RowExtent* extents;
@@ -68,12 +69,33 @@ inline int clamp_texel(std::int64_t fixed, int size) {
   return static_cast<int>(std::clamp<std::int64_t>(fixed >> 32, 0, size - 1));
 }
 
+// Picture rows of a wide picture lie pages apart, where the processor's own prefetching stops: while
+// a screen row is drawn, the texels the next one reads are fetched.
+void prefetch_next_row(const QuadJob& job, int y, int xa, int xb) {
+  constexpr int kShortestRow = 64;
+  constexpr int kTexelsPerLine = 16;  // 64-byte cache lines
+  if (xb - xa < kShortestRow || y + 1 >= job.row1) return;
+  const Picture& pic = *job.picture;
+  const int ty = std::clamp(static_cast<int>(std::floor(job.ty0 + job.ty_dy * (y + 1.5))), 0, pic.height - 1);
+  const int* columns = job.columns - job.col0;
+  int first = std::min(columns[xa], columns[xb - 1]), end = std::max(columns[xa], columns[xb - 1]) + 1;
+  if (job.extents && job.skips_transparent) {
+    first = std::max(first, job.extents[ty].first);
+    end = std::min(end, job.extents[ty].end);
+  }
+  if (first >= end) return;
+  const Pixel* line = pic.argb.data() + std::size_t(ty) * pic.width;
+  for (int x = first; x < end; x += kTexelsPerLine) __builtin_prefetch(line + x);
+  __builtin_prefetch(line + end - 1);
+}
+
 void upright_row(const QuadJob& job, int y, int xa, int xb, Pixel* piece) {
+  prefetch_next_row(job, y, xa, xb);
   const Picture& pic = *job.picture;
   const int w = pic.width;
   const int ty = std::clamp(static_cast<int>(std::floor(job.ty0 + job.ty_dy * (y + 0.5))), 0, pic.height - 1);
   const Pixel* line = pic.argb.data() + std::size_t(ty) * w;
-  const int* columns = job.columns - job.outline->col0;
+  const int* columns = job.columns - job.col0;
   RowExtent extent{0, w, false};
   if (job.extents) extent = job.extents[ty];
   if (!job.skips_transparent) {
@@ -96,7 +118,7 @@ void upright_row(const QuadJob& job, int y, int xa, int xb, Pixel* piece) {
   Pixel* dst = row(xa, xb);
   if (job.run_ends) {
     // Slightly enlarged pictures: long runs of neighbouring texels are read in place.
-    const int* run_ends = job.run_ends - job.outline->col0;
+    const int* run_ends = job.run_ends - job.col0;
     for (int x = xa; x < xb;) {
       const int end = std::min(xb, run_ends[x]);
       job.shader(dst + x, line + columns[x], end - x, job.tint);
@@ -115,9 +137,9 @@ void quad_rows(const QuadJob& job) {
   const Picture& pic = *job.picture;
   const int w = pic.width, h = pic.height;
   Pixel piece[kPieceLength];
-  for (int y = job.outline->row0; y < job.outline->row1; ++y) {
-    int xa, xb;
-    if (!job.outline->span(y, xa, xb)) continue;
+  for (int y = job.row0; y < job.row1; ++y) {
+    const int xa = job.spans[y - job.row0].xa, xb = job.spans[y - job.row0].xb;
+    if (xa >= xb) continue;
     if (job.columns) {
       upright_row(job, y, xa, xb, piece);
       continue;
@@ -209,7 +231,11 @@ class SoftRenderer final : public Renderer {
     const double t_dx = -e1y / det, t_dy = e1x / det;
     QuadJob job;
     job.target = &target_;
-    job.outline = &outline_;
+    outline_.spans(spans_);
+    job.row0 = outline_.row0;
+    job.row1 = outline_.row1;
+    job.col0 = outline_.col0;
+    job.spans = spans_.data();
     job.picture = &picture;
     job.shader = soft::texel_shader(mode_);
     job.tint = Tint(colour);
@@ -244,7 +270,9 @@ class SoftRenderer final : public Renderer {
     const FlatOp op = soft::flat_op(mode_, flat);
     if (op == FlatOp::None) return;
     points_.assign(xy, xy + 2 * count);
-    if (outline_.build(points_.data(), count, target_.width(), target_.height())) shapes_.add_polygon(outline_, op, flat);
+    if (!outline_.build(points_.data(), count, target_.width(), target_.height())) return;
+    outline_.spans(spans_);
+    shapes_.add_polygon(outline_.row0, spans_, op, flat);
   }
 
   // Pixels whose centres the line passes along its longer axis, the start in and the end out.
@@ -342,6 +370,7 @@ class SoftRenderer final : public Renderer {
   int mode_ = 1;
   Target target_;
   Outline outline_;
+  std::vector<soft::RowSpan> spans_;
   // Flat shapes wait here until a picture, a clear or the frame's end needs the pixels.
   soft::FlatBatch shapes_;
   std::vector<double> points_;
