@@ -13,33 +13,30 @@ constexpr int kBandRows = 32;
 
 void FlatBatch::add_polygon(int row0, const std::vector<RowSpan>& spans, FlatOp op, const Flat& flat) {
   const int row1 = row0 + static_cast<int>(spans.size());
-  Shape shape{Kind::Polygon, op, flat, row0, row1, static_cast<int>(spans_.size()), 0, {}};
+  keep(Shape{Kind::Polygon, op, flat, row0, row1, static_cast<int>(spans_.size()), 0, {}});
   spans_.insert(spans_.end(), spans.begin(), spans.end());
-  const bool first = shapes_.empty();
-  shapes_.push_back(shape);
-  row0_ = first ? shape.row0 : std::min(row0_, shape.row0);
-  row1_ = first ? shape.row1 : std::max(row1_, shape.row1);
 }
 
 void FlatBatch::add_steep_line(const SteepLine& line, FlatOp op, const Flat& flat) {
-  const bool first = shapes_.empty();
-  shapes_.push_back(Shape{Kind::SteepLine, op, flat, line.first, line.last + 1, 0, 0, line});
-  row0_ = first ? line.first : std::min(row0_, line.first);
-  row1_ = first ? line.last + 1 : std::max(row1_, line.last + 1);
+  keep(Shape{Kind::SteepLine, op, flat, line.first, line.last + 1, 0, 0, line});
 }
 
 void FlatBatch::add_point(int x, int y, FlatOp op, const Flat& flat) {
-  const bool first = shapes_.empty();
-  shapes_.push_back(Shape{Kind::Point, op, flat, y, y + 1, 0, x, {}});
-  row0_ = first ? y : std::min(row0_, y);
-  row1_ = first ? y + 1 : std::max(row1_, y + 1);
+  keep(Shape{Kind::Point, op, flat, y, y + 1, 0, x, {}});
+}
+
+void FlatBatch::keep(const Shape& shape) {
+  row0_ = shapes_.empty() ? shape.row0 : std::min(row0_, shape.row0);
+  row1_ = shapes_.empty() ? shape.row1 : std::max(row1_, shape.row1);
+  shapes_.push_back(shape);
 }
 
 void FlatBatch::draw(Target& target) {
   for (int y0 = row0_; y0 < row1_; y0 += kBandRows) {
     const int y1 = std::min(row1_, y0 + kBandRows);
     for (const Shape& shape : shapes_) {
-      if (shape.row0 < y1 && shape.row1 > y0) draw_rows(shape, target, std::max(y0, shape.row0), std::min(y1, shape.row1));
+      if (shape.row0 >= y1 || shape.row1 <= y0) continue;
+      draw_rows(shape, target, std::max(y0, shape.row0), std::min(y1, shape.row1));
     }
   }
   forget();

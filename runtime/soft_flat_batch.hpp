@@ -28,12 +28,13 @@ class FlatBatch {
     Kind kind;
     FlatOp op;
     Flat flat;
-    int row0, row1;     // rows it may cover
-    int first_span;     // Polygon: the span of row0 in spans_
-    int x;              // Point: its column
-    SteepLine line;     // SteepLine
+    int row0, row1;  // rows it may cover
+    int first_span;  // Polygon: the span of row0 in spans_
+    int x;           // Point: its column
+    SteepLine line;  // SteepLine
   };
 
+  void keep(const Shape& shape);
   void draw_rows(const Shape& shape, Target& target, int y0, int y1) const;
 
   std::vector<Shape> shapes_;

@@ -48,13 +48,13 @@ std::vector<RowExtent> row_extents(const Picture& picture) {
 // A picture mapped onto a parallelogram: texel position = origin + per-pixel steps along x and y.
 struct QuadJob {
   Target* target;
-  int row0, row1, col0;      // rows it covers and the first column it can reach
+  int row0, row1, col0;        // rows it covers and the first column it can reach
   const soft::RowSpan* spans;  // the covered pixels of each row from row0
   const Picture* picture;
   TexelShader shader;
   Tint tint;
-  bool skips_transparent;  // fully transparent texels change nothing in this mode
-  bool opaque_replaces;    // fully opaque texels replace the pixel in this mode and colour
+  bool skips_transparent;    // fully transparent texels change nothing in this mode
+  bool opaque_replaces;      // fully opaque texels replace the pixel in this mode and colour
   double tx0, tx_dx, tx_dy;  // texel x at the screen origin and its steps per pixel
   double ty0, ty_dx, ty_dy;
   // Upright pictures only: the texel column of each screen column (indexed from col0),
@@ -300,7 +300,9 @@ class SoftRenderer final : public Renderer {
     first = std::max(first, 0.0);
     last = std::min(last, double(major_size - 1));
     if (!(first <= last)) return;
-    if (!along_x) return shapes_.add_steep_line({a1, b1, slope, static_cast<int>(first), static_cast<int>(last)}, op, flat);
+    if (!along_x) {
+      return shapes_.add_steep_line({a1, b1, slope, static_cast<int>(first), static_cast<int>(last)}, op, flat);
+    }
     draw_kept_shapes();
     // Along x, pixel m of the major axis lies in row floor(b1 + (m + 0.5 - a1) x slope); only rows
     // from 0 up are drawn, and for those truncation is that floor.

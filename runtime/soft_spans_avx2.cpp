@@ -136,7 +136,8 @@ SKY_AVX2 inline __m256i flat_over(__m256i d, __m256i share_br, __m256i share_ga,
 
 // The four lanes of a double comparison as four 32-bit lanes.
 SKY_AVX2 inline __m128i narrow_mask(__m256d mask) {
-  const __m256i even = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(mask), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
+  const __m256i even =
+      _mm256_permutevar8x32_epi32(_mm256_castpd_si256(mask), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
   return _mm256_castsi256_si128(even);
 }
 
@@ -160,12 +161,15 @@ SKY_AVX2 void steep_over(Pixel* pixels, int width, const SteepLine& line, const 
     const __m256d x_hi = _mm256_add_pd(b1, _mm256_mul_pd(_mm256_sub_pd(_mm256_add_pd(m_hi, half), a1), slope));
     const __m256d in_lo = _mm256_and_pd(_mm256_cmp_pd(x_lo, zero, _CMP_GE_OQ), _mm256_cmp_pd(x_lo, right, _CMP_LT_OQ));
     const __m256d in_hi = _mm256_and_pd(_mm256_cmp_pd(x_hi, zero, _CMP_GE_OQ), _mm256_cmp_pd(x_hi, right, _CMP_LT_OQ));
-    const __m256i columns = _mm256_inserti128_si256(
-        _mm256_castsi128_si256(_mm256_cvttpd_epi32(_mm256_and_pd(x_lo, in_lo))), _mm256_cvttpd_epi32(_mm256_and_pd(x_hi, in_hi)), 1);
-    const __m256i on_buffer = _mm256_inserti128_si256(_mm256_castsi128_si256(narrow_mask(in_lo)), narrow_mask(in_hi), 1);
-    const __m256i drawn = _mm256_and_si256(on_buffer, _mm256_cmpgt_epi32(_mm256_set1_epi32(line.last + 1 - row), lane_index));
-    const __m256i offsets =
-        _mm256_add_epi32(_mm256_mullo_epi32(_mm256_add_epi32(_mm256_set1_epi32(row), lane_index), _mm256_set1_epi32(width)), columns);
+    const __m256i columns =
+        _mm256_inserti128_si256(_mm256_castsi128_si256(_mm256_cvttpd_epi32(_mm256_and_pd(x_lo, in_lo))),
+                                _mm256_cvttpd_epi32(_mm256_and_pd(x_hi, in_hi)), 1);
+    const __m256i on_buffer =
+        _mm256_inserti128_si256(_mm256_castsi128_si256(narrow_mask(in_lo)), narrow_mask(in_hi), 1);
+    const __m256i drawn =
+        _mm256_and_si256(on_buffer, _mm256_cmpgt_epi32(_mm256_set1_epi32(line.last + 1 - row), lane_index));
+    const __m256i offsets = _mm256_add_epi32(
+        _mm256_mullo_epi32(_mm256_add_epi32(_mm256_set1_epi32(row), lane_index), _mm256_set1_epi32(width)), columns);
     const __m256i d = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), base, offsets, drawn, 4);
     alignas(32) Pixel out[8];
     alignas(32) int at[8];

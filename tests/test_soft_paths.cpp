@@ -30,10 +30,14 @@ std::vector<rt::Picture> test_pictures() {
       p.height = h;
       p.has_alpha = style != 0;
       p.argb.resize(std::size_t(w) * h);
+      const auto alpha_at = [style](int x, int y) -> std::uint32_t {
+        if (style == 0) return 255;
+        if (style == 1) return (x * 37 + y * 11) % 256;
+        return (x / 9 + y) % 3 == 0 ? 0 : 255;
+      };
       for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-          const std::uint32_t alpha = style == 0 ? 255 : style == 1 ? (x * 37 + y * 11) % 256 : (x / 9 + y) % 3 == 0 ? 0 : 255;
-          p.argb[std::size_t(y) * w + x] = alpha << 24 | (rng() & 0xFFFFFF);
+          p.argb[std::size_t(y) * w + x] = alpha_at(x, y) << 24 | (rng() & 0xFFFFFF);
         }
       }
       rt::assign_picture_id(p);
@@ -75,7 +79,8 @@ Pixels draw_scene(rt::Renderer& r, const std::vector<rt::Picture>& pictures, boo
     } else if (kind <= 6) {
       // Rectangles up to the whole screen and small ovals, some turned.
       const int n = rng() % 2 ? 4 : 12;
-      const float x = unit() * kWidth, y = unit() * kHeight, w = n == 4 ? unit() * kWidth : 5, h = n == 4 ? unit() * kHeight : 5;
+      const float x = unit() * kWidth, y = unit() * kHeight;
+      const float w = n == 4 ? unit() * kWidth : 5, h = n == 4 ? unit() * kHeight : 5;
       std::vector<float> xy;
       for (int i = 0; i < n; ++i) {
         const float a = -6.2831853f * i / n;
