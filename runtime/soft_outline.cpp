@@ -10,6 +10,15 @@ namespace {
 // The first pixel whose centre is at or after v, within 0..size.
 int pixel_index(double v, int size) { return static_cast<int>(std::clamp(std::ceil(v - 0.5), 0.0, double(size))); }
 
+// The first row from `from` up to `to` whose centre y is at or after v; `to` when there is none.
+int first_row_at_or_after(double v, int from, int to) {
+  // A guess within a row or so of the answer, then the exact test the rows are held to.
+  int row = static_cast<int>(std::clamp(v - 0.5, double(from), double(to)));
+  while (row > from && (row - 1) + 0.5 >= v) --row;
+  while (row < to && row + 0.5 < v) ++row;
+  return row;
+}
+
 }  // namespace
 
 bool Outline::build(const double* xy, int count, int buffer_width, int buffer_height) {
@@ -41,21 +50,14 @@ bool Outline::build(const double* xy, int count, int buffer_width, int buffer_he
   return row0 < row1 && col0 < col1 && !edges_.empty();
 }
 
-int Outline::first_row_from(double v) const {
-  int row = static_cast<int>(std::clamp(std::ceil(v - 0.5), double(row0), double(row1)));
-  // v - 0.5 may round: settle on the exact first row by the same test the rows are held to.
-  while (row > row0 && (row - 1) + 0.5 >= v) --row;
-  while (row < row1 && row + 0.5 < v) ++row;
-  return row;
-}
-
 void Outline::spans(std::vector<RowSpan>& out) {
   const std::size_t rows = static_cast<std::size_t>(row1 - row0);
   left_.assign(rows, HUGE_VAL);
   right_.assign(rows, -HUGE_VAL);
   // Each edge visits only the rows it crosses; every row still sees its edges in order.
   for (const Edge& e : edges_) {
-    for (int row = first_row_from(e.top), end = first_row_from(e.bottom); row < end; ++row) {
+    const int end = first_row_at_or_after(e.bottom, row0, row1);
+    for (int row = first_row_at_or_after(e.top, row0, row1); row < end; ++row) {
       const double x = e.x_at_top + (row + 0.5 - e.top) * e.dx_per_y;
       double& left = left_[row - row0];
       double& right = right_[row - row0];

@@ -28,9 +28,6 @@ class Outline {
     double x_at_top, dx_per_y;
   };
 
-  // The first row from row0 on whose centre y is at or after v; row1 when there is none.
-  int first_row_from(double v) const;
-
   std::vector<Edge> edges_;
   std::vector<double> left_, right_;  // per row, the extreme crossings found so far
   int width_ = 0;
