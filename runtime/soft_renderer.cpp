@@ -1,362 +1,35 @@
 // The software device behind game_d3d7: a 32-bit back buffer in memory, rasterised on the CPU.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <unordered_map>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "runtime/platform/platform.hpp"
 #include "runtime/renderer.hpp"
+#include "runtime/soft_flat_batch.hpp"
+#include "runtime/soft_outline.hpp"
+#include "runtime/soft_spans.hpp"
+#include "runtime/soft_target.hpp"
 
 namespace rt {
 namespace {
 
-using Pixel = std::uint32_t;
-constexpr Pixel kOpaque = 0xFF000000u;
-constexpr Pixel kRedBlue = 0x00FF00FFu;
+using soft::Flat;
+using soft::FlatOp;
+using soft::Outline;
+using soft::Pixel;
+using soft::Target;
+using soft::TexelShader;
+using soft::Tint;
+
 constexpr int kPieceLength = 256;
 constexpr double kFixedOne = 4294967296.0;  // texel positions step in 32.32 fixed point
 
-// round(x / 255) for x up to 255 * 255.
-inline Pixel div255(Pixel x) {
-  x += 128;
-  return (x + (x >> 8)) >> 8;
-}
-
-// The same for red and blue at once, held 16 bits apart.
-inline Pixel div255_pair(Pixel x) {
-  x += 0x00800080u;
-  return ((x + ((x >> 8) & kRedBlue)) >> 8) & kRedBlue;
-}
-
-// Mode 3: src x a + dst x (1 - a).
-inline Pixel blend(Pixel src, Pixel dst, Pixel a) {
-  Pixel na = 255 - a;
-  Pixel rb = div255_pair((src & kRedBlue) * a + (dst & kRedBlue) * na);
-  Pixel g = div255(((src >> 8) & 0xFF) * a + ((dst >> 8) & 0xFF) * na);
-  return kOpaque | rb | (g << 8);
-}
-
-// Mode 4: src x a + dst, saturating.
-inline Pixel lighten(Pixel src, Pixel dst, Pixel a) {
-  Pixel rb = div255_pair((src & kRedBlue) * a);
-  Pixel r = std::min<Pixel>(255, (rb >> 16) + ((dst >> 16) & 0xFF));
-  Pixel g = std::min<Pixel>(255, div255(((src >> 8) & 0xFF) * a) + ((dst >> 8) & 0xFF));
-  Pixel b = std::min<Pixel>(255, (rb & 0xFF) + (dst & 0xFF));
-  return kOpaque | (r << 16) | (g << 8) | b;
-}
-
-// Mode 5: dst x src colour.
-inline Pixel shade(Pixel src, Pixel dst) {
-  Pixel r = div255(((src >> 16) & 0xFF) * ((dst >> 16) & 0xFF));
-  Pixel g = div255(((src >> 8) & 0xFF) * ((dst >> 8) & 0xFF));
-  Pixel b = div255((src & 0xFF) * (dst & 0xFF));
-  return kOpaque | (r << 16) | (g << 8) | b;
-}
-
-// Texel times the drawing colour and alpha, as tables so that a texel costs four look-ups.
-struct Tint {
-  Colour colour{255, 255, 255, 255};
-  bool plain = true;  // white at full alpha: texels pass unchanged
-  std::uint8_t r[256], g[256], b[256], a[256];
-
-  Tint() { set(colour); }
-  void set(Colour c) {
-    colour = c;
-    plain = c.r == 255 && c.g == 255 && c.b == 255 && c.a == 255;
-    for (Pixel v = 0; v < 256; ++v) {
-      r[v] = static_cast<std::uint8_t>(div255(v * c.r));
-      g[v] = static_cast<std::uint8_t>(div255(v * c.g));
-      b[v] = static_cast<std::uint8_t>(div255(v * c.b));
-      a[v] = static_cast<std::uint8_t>(div255(v * c.a));
-    }
-  }
-  Pixel colour_of(Pixel t) const {
-    return kOpaque | (Pixel{r[(t >> 16) & 0xFF]} << 16) | (Pixel{g[(t >> 8) & 0xFF]} << 8) | b[t & 0xFF];
-  }
-  Pixel alpha_of(Pixel t) const { return a[t >> 24]; }
-};
-
-using TexelShader = void (*)(Pixel* dst, const Pixel* src, int n, const Tint& tint);
-
-void texels_mask(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
-  for (int i = 0; i < n; ++i) {
-    if (tint.alpha_of(src[i]) >= 128) dst[i] = tint.colour_of(src[i]);
-  }
-}
-
-void texels_solid(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
-  for (int i = 0; i < n; ++i) dst[i] = tint.colour_of(src[i]);
-}
-
-void texels_alpha_scalar(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
-  if (tint.plain) {
-    // Untinted pictures: skip transparent texels and copy opaque runs whole.
-    int i = 0;
-    while (i < n) {
-      Pixel ta = src[i] >> 24;
-      if (ta == 255) {
-        int j = i + 1;
-        while (j < n && (src[j] >> 24) == 255) ++j;
-        std::memcpy(dst + i, src + i, sizeof(Pixel) * static_cast<std::size_t>(j - i));
-        i = j;
-        continue;
-      }
-      if (ta != 0) dst[i] = blend(src[i], dst[i], ta);
-      ++i;
-    }
-    return;
-  }
-  for (int i = 0; i < n; ++i) {
-    Pixel a = tint.alpha_of(src[i]);
-    if (a == 0) continue;
-    Pixel c = tint.colour_of(src[i]);
-    dst[i] = a == 255 ? c : blend(c, dst[i], a);
-  }
-}
-
-#if defined(__SSE2__)
-// round(x / 255) in each 16-bit lane.
-inline __m128i div255_lanes(__m128i x) {
-  x = _mm_add_epi16(x, _mm_set1_epi16(128));
-  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
-}
-
-// Two texels and two destination pixels widened to 16-bit lanes. `tint` holds the colour in the
-// colour lanes and the drawing alpha in the alpha lane, so one multiply gives both the tinted
-// colour and the final alpha; the result rounds exactly as the scalar rules do.
-inline __m128i blend_lanes(__m128i src, __m128i dst, __m128i tint) {
-  const __m128i tinted = div255_lanes(_mm_mullo_epi16(src, tint));
-  const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(tinted, 0xFF), 0xFF);
-  const __m128i na = _mm_sub_epi16(_mm_set1_epi16(255), a);
-  return div255_lanes(_mm_add_epi16(_mm_mullo_epi16(tinted, a), _mm_mullo_epi16(dst, na)));
-}
-
-// Mode 3 four pixels at a time: fully transparent groups are skipped, opaque ones at full alpha
-// written without reading the screen.
-void texels_alpha(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
-  const Colour c = tint.colour;
-  const __m128i tint_lanes = _mm_setr_epi16(c.b, c.g, c.r, c.a, c.b, c.g, c.r, c.a);
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i alpha_bits = _mm_set1_epi32(static_cast<int>(kOpaque));
-  const bool opaque_tint = c.a == 255;
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    const __m128i alphas = _mm_and_si128(s, alpha_bits);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, zero)) == 0xFFFF) continue;
-    __m128i* out = reinterpret_cast<__m128i*>(dst + i);
-    if (opaque_tint && _mm_movemask_epi8(_mm_cmpeq_epi32(alphas, alpha_bits)) == 0xFFFF) {
-      // Opaque texels at full alpha replace what is there: no need to read it.
-      if (tint.plain) {
-        _mm_storeu_si128(out, s);
-      } else {
-        const __m128i lo = div255_lanes(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), tint_lanes));
-        const __m128i hi = div255_lanes(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), tint_lanes));
-        _mm_storeu_si128(out, _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits));
-      }
-      continue;
-    }
-    const __m128i d = _mm_loadu_si128(out);
-    const __m128i lo = blend_lanes(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), tint_lanes);
-    const __m128i hi = blend_lanes(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), tint_lanes);
-    _mm_storeu_si128(out, _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits));
-  }
-  texels_alpha_scalar(dst + i, src + i, n - i, tint);
-}
-#else
-void texels_alpha(Pixel* dst, const Pixel* src, int n, const Tint& tint) { texels_alpha_scalar(dst, src, n, tint); }
-#endif
-
-void texels_light(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
-  for (int i = 0; i < n; ++i) {
-    Pixel a = tint.alpha_of(src[i]);
-    if (a != 0) dst[i] = lighten(tint.colour_of(src[i]), dst[i], a);
-  }
-}
-
-void texels_shade(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
-  for (int i = 0; i < n; ++i) dst[i] = shade(tint.colour_of(src[i]), dst[i]);
-}
-
-TexelShader texel_shader(int mode) {
-  switch (mode) {
-    case 2: return texels_solid;
-    case 3: return texels_alpha;
-    case 4: return texels_light;
-    case 5: return texels_shade;
-    default: return texels_mask;
-  }
-}
-
-// A flat colour for shapes, with what each mode needs worked out once per call.
-struct Flat {
-  Pixel colour;  // opaque
-  Pixel a;
-  Pixel rb_weighted, g_weighted;  // colour x a, for blending
-};
-
-using FlatShader = void (*)(Pixel* dst, int n, const Flat& flat);
-
-void flat_fill(Pixel* dst, int n, const Flat& flat) { std::fill(dst, dst + n, flat.colour); }
-
-// Mode 3 for a flat colour: the colour's share is the same for every pixel.
-void flat_alpha(Pixel* dst, int n, const Flat& flat) {
-  const Pixel na = 255 - flat.a;
-  int i = 0;
-#if defined(__SSE2__)
-  const auto share = [&](int shift) { return static_cast<short>(((flat.colour >> shift) & 0xFF) * flat.a); };
-  const __m128i weighted = _mm_setr_epi16(share(0), share(8), share(16), 0, share(0), share(8), share(16), 0);
-  const __m128i rest = _mm_set1_epi16(static_cast<short>(na));
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i alpha_bits = _mm_set1_epi32(static_cast<int>(kOpaque));
-  for (; i + 4 <= n; i += 4) {
-    __m128i* out = reinterpret_cast<__m128i*>(dst + i);
-    const __m128i d = _mm_loadu_si128(out);
-    const __m128i lo = div255_lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), rest), weighted));
-    const __m128i hi = div255_lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), rest), weighted));
-    _mm_storeu_si128(out, _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits));
-  }
-#endif
-  for (; i < n; ++i) {
-    Pixel d = dst[i];
-    Pixel rb = div255_pair(flat.rb_weighted + (d & kRedBlue) * na);
-    Pixel g = div255(flat.g_weighted + ((d >> 8) & 0xFF) * na);
-    dst[i] = kOpaque | rb | (g << 8);
-  }
-}
-
-void flat_light(Pixel* dst, int n, const Flat& flat) {
-  for (int i = 0; i < n; ++i) dst[i] = lighten(flat.colour, dst[i], flat.a);
-}
-
-void flat_shade(Pixel* dst, int n, const Flat& flat) {
-  for (int i = 0; i < n; ++i) dst[i] = shade(flat.colour, dst[i]);
-}
-
-// The shader for a flat colour in a mode, or none when the mode leaves every pixel as it is.
-FlatShader flat_shader(int mode, const Flat& flat) {
-  switch (mode) {
-    case 2: return flat_fill;
-    case 3: return flat.a == 0 ? nullptr : flat.a == 255 ? flat_fill : flat_alpha;
-    case 4: return flat.a == 0 ? nullptr : flat_light;
-    case 5: return flat_shade;
-    default: return flat.a >= 128 ? flat_fill : nullptr;
-  }
-}
-
-Flat make_flat(Colour c) {
-  Flat flat;
-  flat.colour = kOpaque | (Pixel{c.r} << 16) | (Pixel{c.g} << 8) | c.b;
-  flat.a = c.a;
-  flat.rb_weighted = (flat.colour & kRedBlue) * flat.a;
-  flat.g_weighted = Pixel{c.g} * flat.a;
-  return flat;
-}
-
-// The back buffer. A clear only marks rows; each row is filled when something first draws on it,
-// so the clear costs nothing where the first layer covers the screen anyway.
-struct Target {
-  Pixel* pixels = nullptr;
-  int width = 0, height = 0;
-  std::uint8_t* stale = nullptr;  // 1: the row still waits for the clear colour
-  Pixel clear_colour = kOpaque;
-
-  Pixel* row(int y) const {
-    Pixel* p = pixels + std::size_t(y) * width;
-    if (stale[y]) {
-      std::fill(p, p + width, clear_colour);
-      stale[y] = 0;
-    }
-    return p;
-  }
-};
-
-// A convex polygon's coverage by rows. A pixel is covered when its centre is inside, with centres
-// on a left or top edge counted in and on a right or bottom edge left out, as OpenGL decides.
-struct Outline {
-  struct Edge {
-    double top, bottom;  // rows whose centre y is in [top, bottom) cross this edge
-    double x_at_top, dx_per_y;
-  };
-  std::vector<Edge> edges;
-  int row0 = 0, row1 = 0;  // rows to draw, clipped to the buffer
-  int col0 = 0, col1 = 0;  // columns the polygon can reach, clipped to the buffer
-  int width = 0;
-
-  // False when nothing of the polygon lies on the buffer.
-  bool build(const double* xy, int count, int buffer_width, int buffer_height) {
-    edges.clear();
-    width = buffer_width;
-    double xmin = HUGE_VAL, xmax = -HUGE_VAL, ymin = HUGE_VAL, ymax = -HUGE_VAL;
-    for (int i = 0; i < count; ++i) {
-      double x = xy[2 * i], y = xy[2 * i + 1];
-      if (!std::isfinite(x) || !std::isfinite(y)) return false;
-      xmin = std::min(xmin, x);
-      xmax = std::max(xmax, x);
-      ymin = std::min(ymin, y);
-      ymax = std::max(ymax, y);
-      int k = (i + 1) % count;
-      double x2 = xy[2 * k], y2 = xy[2 * k + 1];
-      if (y == y2) continue;
-      Edge e;
-      bool down = y < y2;
-      e.top = down ? y : y2;
-      e.bottom = down ? y2 : y;
-      e.x_at_top = down ? x : x2;
-      e.dx_per_y = (x2 - x) / (y2 - y);
-      edges.push_back(e);
-    }
-    row0 = pixel_index(ymin, buffer_height);
-    row1 = pixel_index(ymax, buffer_height);
-    col0 = pixel_index(xmin, buffer_width);
-    col1 = pixel_index(xmax, buffer_width);
-    return row0 < row1 && col0 < col1 && !edges.empty();
-  }
-
-  // The covered pixels [xa, xb) of a row, clipped to the buffer; false when there are none.
-  bool span(int row, int& xa, int& xb) const {
-    double yc = row + 0.5;
-    double lo = HUGE_VAL, hi = -HUGE_VAL;
-    for (const Edge& e : edges) {
-      if (yc < e.top || yc >= e.bottom) continue;
-      double x = e.x_at_top + (yc - e.top) * e.dx_per_y;
-      lo = std::min(lo, x);
-      hi = std::max(hi, x);
-    }
-    if (!(lo < hi)) return false;
-    xa = pixel_index(lo, width);
-    xb = pixel_index(hi, width);
-    return xa < xb;
-  }
-
-  // The first pixel whose centre is at or after v, within 0..size.
-  static int pixel_index(double v, int size) {
-    return static_cast<int>(std::clamp(std::ceil(v - 0.5), 0.0, double(size)));
-  }
-};
-
-struct FlatJob {
-  const Target* target;
-  const Outline* outline;
-  FlatShader shader;
-  Flat flat;
-};
-
-void flat_rows(const FlatJob& job) {
-  for (int y = job.outline->row0; y < job.outline->row1; ++y) {
-    int xa, xb;
-    if (job.outline->span(y, xa, xb)) job.shader(job.target->row(y) + xa, xb - xa, job.flat);
-  }
-}
-
-// Where each texel row of a picture has anything not fully transparent: [first, end) columns.
+// Where each texel row of a picture has anything not fully transparent: [first, end) columns; and
+// whether every texel of the row is opaque.
 struct RowExtent {
   int first = 0, end = 0;
+  bool opaque = false;
 };
 
 std::vector<RowExtent> row_extents(const Picture& picture) {
@@ -366,22 +39,26 @@ std::vector<RowExtent> row_extents(const Picture& picture) {
     int first = 0, end = picture.width;
     while (first < end && (line[first] >> 24) == 0) ++first;
     while (end > first && (line[end - 1] >> 24) == 0) --end;
-    extents[y] = RowExtent{first, end};
+    const bool opaque = std::all_of(line, line + picture.width, [](Pixel p) { return (p >> 24) == 255; });
+    extents[y] = RowExtent{first, end, opaque};
   }
   return extents;
 }
 
 // A picture mapped onto a parallelogram: texel position = origin + per-pixel steps along x and y.
 struct QuadJob {
-  const Target* target;
-  const Outline* outline;
+  Target* target;
+  int row0, row1, col0;        // rows it covers and the first column it can reach
+  const soft::RowSpan* spans;  // the covered pixels of each row from row0
   const Picture* picture;
   TexelShader shader;
-  const Tint* tint;
+  Tint tint;
+  bool skips_transparent;    // fully transparent texels change nothing in this mode
+  bool opaque_replaces;      // fully opaque texels replace the pixel in this mode and colour
   double tx0, tx_dx, tx_dy;  // texel x at the screen origin and its steps per pixel
   double ty0, ty_dx, ty_dy;
-  // Upright pictures only: the texel column of each screen column (indexed from outline->col0),
-  // and, when transparent texels draw nothing, each texel row's extent.
+  // Upright pictures only: the texel column of each screen column (indexed from col0),
+  // and each texel row's extent when the picture is known by its id.
   const int* columns;
   const RowExtent* extents;
   // Where the run of consecutive texel columns starting at each screen column ends, when runs are long.
@@ -392,31 +69,59 @@ inline int clamp_texel(std::int64_t fixed, int size) {
   return static_cast<int>(std::clamp<std::int64_t>(fixed >> 32, 0, size - 1));
 }
 
+// Picture rows of a wide picture lie pages apart, where the processor's own prefetching stops: while
+// a screen row is drawn, the texels the next one reads are fetched.
+void prefetch_next_row(const QuadJob& job, int y, int xa, int xb) {
+  constexpr int kShortestRow = 64;
+  constexpr int kTexelsPerLine = 16;  // 64-byte cache lines
+  if (xb - xa < kShortestRow || y + 1 >= job.row1) return;
+  const Picture& pic = *job.picture;
+  const int ty = std::clamp(static_cast<int>(std::floor(job.ty0 + job.ty_dy * (y + 1.5))), 0, pic.height - 1);
+  const int* columns = job.columns - job.col0;
+  int first = std::min(columns[xa], columns[xb - 1]), end = std::max(columns[xa], columns[xb - 1]) + 1;
+  if (job.extents && job.skips_transparent) {
+    first = std::max(first, job.extents[ty].first);
+    end = std::min(end, job.extents[ty].end);
+  }
+  if (first >= end) return;
+  const Pixel* line = pic.argb.data() + std::size_t(ty) * pic.width;
+  for (int x = first; x < end; x += kTexelsPerLine) __builtin_prefetch(line + x);
+  __builtin_prefetch(line + end - 1);
+}
+
 void upright_row(const QuadJob& job, int y, int xa, int xb, Pixel* piece) {
+  prefetch_next_row(job, y, xa, xb);
   const Picture& pic = *job.picture;
   const int w = pic.width;
   const int ty = std::clamp(static_cast<int>(std::floor(job.ty0 + job.ty_dy * (y + 0.5))), 0, pic.height - 1);
   const Pixel* line = pic.argb.data() + std::size_t(ty) * w;
-  const int* columns = job.columns - job.outline->col0;
-  RowExtent extent{0, w};
-  if (job.extents) {
-    extent = job.extents[ty];
-    if (extent.first >= extent.end) return;
+  const int* columns = job.columns - job.col0;
+  RowExtent extent{0, w, false};
+  if (job.extents) extent = job.extents[ty];
+  if (!job.skips_transparent) {
+    extent.first = 0;
+    extent.end = w;
   }
+  if (extent.first >= extent.end) return;
+  // A row of opaque texels replaces what it covers, so those pixels need no clear first.
+  const bool replaces = job.opaque_replaces && extent.opaque;
+  const auto row = [&](int from, int to) {
+    return replaces ? job.target->row_replacing(y, from, to) : job.target->row(y);
+  };
   // Unscaled rows read the picture in place; the step can differ from 1 only by rounding.
   if (std::fabs(job.tx_dx - 1.0) * (xb - xa) < 1e-3 && xb - xa <= w) {
     const int first = std::clamp(columns[xa], 0, w - (xb - xa));
     const int from = std::max(xa, xa + extent.first - first), to = std::min(xb, xa + extent.end - first);
-    if (from < to) job.shader(job.target->row(y) + from, line + first + (from - xa), to - from, *job.tint);
+    if (from < to) job.shader(row(from, to) + from, line + first + (from - xa), to - from, job.tint);
     return;
   }
-  Pixel* dst = job.target->row(y);
+  Pixel* dst = row(xa, xb);
   if (job.run_ends) {
     // Slightly enlarged pictures: long runs of neighbouring texels are read in place.
-    const int* run_ends = job.run_ends - job.outline->col0;
+    const int* run_ends = job.run_ends - job.col0;
     for (int x = xa; x < xb;) {
       const int end = std::min(xb, run_ends[x]);
-      job.shader(dst + x, line + columns[x], end - x, *job.tint);
+      job.shader(dst + x, line + columns[x], end - x, job.tint);
       x = end;
     }
     return;
@@ -424,7 +129,7 @@ void upright_row(const QuadJob& job, int y, int xa, int xb, Pixel* piece) {
   for (int x = xa; x < xb; x += kPieceLength) {
     const int len = std::min(kPieceLength, xb - x);
     for (int i = 0; i < len; ++i) piece[i] = line[columns[x + i]];
-    job.shader(dst + x, piece, len, *job.tint);
+    job.shader(dst + x, piece, len, job.tint);
   }
 }
 
@@ -432,9 +137,9 @@ void quad_rows(const QuadJob& job) {
   const Picture& pic = *job.picture;
   const int w = pic.width, h = pic.height;
   Pixel piece[kPieceLength];
-  for (int y = job.outline->row0; y < job.outline->row1; ++y) {
-    int xa, xb;
-    if (!job.outline->span(y, xa, xb)) continue;
+  for (int y = job.row0; y < job.row1; ++y) {
+    const int xa = job.spans[y - job.row0].xa, xb = job.spans[y - job.row0].xb;
+    if (xa >= xb) continue;
     if (job.columns) {
       upright_row(job, y, xa, xb, piece);
       continue;
@@ -453,7 +158,7 @@ void quad_rows(const QuadJob& job) {
       for (int i = 0; i < len; ++i, fx += step_x, fy += step_y) {
         piece[i] = pic.argb[std::size_t(clamp_texel(fy, h)) * w + clamp_texel(fx, w)];
       }
-      job.shader(dst + x, piece, len, *job.tint);
+      job.shader(dst + x, piece, len, job.tint);
     }
   }
 }
@@ -479,9 +184,8 @@ class SoftRenderer final : public Renderer {
   bool open(int width, int height, int depth, int, int) override {
     if (width <= 0 || height <= 0) return false;
     if (!platform::current().open_window(width, height, depth != 0, platform::SurfaceKind::Software)) return false;
-    pixels_.assign(std::size_t(width) * height, kOpaque);
-    stale_.assign(std::size_t(height), 0);
-    target_ = Target{pixels_.data(), width, height, stale_.data(), kOpaque};
+    target_.open(width, height);
+    shapes_.forget();
     mode_ = 1;
     open_ = true;
     return true;
@@ -489,13 +193,14 @@ class SoftRenderer final : public Renderer {
 
   void close() override {
     if (!open_) return;
+    draw_kept_shapes();
     open_ = false;
     platform::current().close_window();
   }
 
   bool is_open() const override { return open_; }
-  int width() const override { return target_.width; }
-  int height() const override { return target_.height; }
+  int width() const override { return target_.width(); }
+  int height() const override { return target_.height(); }
 
   // Modes outside 1..5 are only stored by the caller; the device keeps its current states.
   void set_blend_mode(int mode) override {
@@ -506,12 +211,13 @@ class SoftRenderer final : public Renderer {
     if (!open_ || picture.width <= 0 || picture.height <= 0) return;
     if (picture.argb.size() != std::size_t(picture.width) * picture.height) return;
     if (leaves_pixels_alone(mode_, colour.a)) return;
+    draw_kept_shapes();
     double xy[8];
     for (int i = 0; i < 4; ++i) {
       xy[2 * i] = corners[i].x;
       xy[2 * i + 1] = corners[i].y;
     }
-    if (!outline_.build(xy, 4, target_.width, target_.height)) return;
+    if (!outline_.build(xy, 4, target_.width(), target_.height())) return;
     // The quad is a parallelogram: solve screen = c0 + s (c1 - c0) + t (c3 - c0) for s and t.
     const double e1x = xy[2] - xy[0], e1y = xy[3] - xy[1];
     const double e2x = xy[6] - xy[0], e2y = xy[7] - xy[1];
@@ -525,14 +231,16 @@ class SoftRenderer final : public Renderer {
     const double t_dx = -e1y / det, t_dy = e1x / det;
     QuadJob job;
     job.target = &target_;
-    job.outline = &outline_;
+    outline_.spans(spans_);
+    job.row0 = outline_.row0;
+    job.row1 = outline_.row1;
+    job.col0 = outline_.col0;
+    job.spans = spans_.data();
     job.picture = &picture;
-    job.shader = texel_shader(mode_);
-    if (tint_.colour.r != colour.r || tint_.colour.g != colour.g || tint_.colour.b != colour.b ||
-        tint_.colour.a != colour.a) {
-      tint_.set(colour);
-    }
-    job.tint = &tint_;
+    job.shader = soft::texel_shader(mode_);
+    job.tint = Tint(colour);
+    job.skips_transparent = skips_transparent(mode_);
+    job.opaque_replaces = soft::opaque_texels_replace(mode_, colour);
     job.tx_dx = s_dx * f1x + t_dx * f2x;
     job.tx_dy = s_dy * f1x + t_dy * f2x;
     job.ty_dx = s_dx * f1y + t_dx * f2y;
@@ -551,38 +259,36 @@ class SoftRenderer final : public Renderer {
       }
       job.columns = columns_.data();
       job.run_ends = long_runs(outline_.col0) ? run_ends_.data() : nullptr;
-      if (skips_transparent(mode_) && picture.id != 0) job.extents = extents_of(picture);
+      if (picture.id != 0) job.extents = extents_of(picture);
     }
     quad_rows(job);
   }
 
   void fill_polygon(const float* xy, int count, Colour colour) override {
     if (!open_ || count < 3) return;
-    FlatJob job;
-    job.flat = make_flat(colour);
-    job.shader = flat_shader(mode_, job.flat);
-    if (!job.shader) return;
+    const Flat flat(colour);
+    const FlatOp op = soft::flat_op(mode_, flat);
+    if (op == FlatOp::None) return;
     points_.assign(xy, xy + 2 * count);
-    if (!outline_.build(points_.data(), count, target_.width, target_.height)) return;
-    job.target = &target_;
-    job.outline = &outline_;
-    flat_rows(job);
+    if (!outline_.build(points_.data(), count, target_.width(), target_.height())) return;
+    outline_.spans(spans_);
+    shapes_.add_polygon(outline_.row0, spans_, op, flat);
   }
 
   // Pixels whose centres the line passes along its longer axis, the start in and the end out.
   void draw_line(float x1, float y1, float x2, float y2, Colour colour) override {
     if (!open_) return;
-    const Flat flat = make_flat(colour);
-    const FlatShader shader = flat_shader(mode_, flat);
-    if (!shader) return;
+    const Flat flat(colour);
+    const FlatOp op = soft::flat_op(mode_, flat);
+    if (op == FlatOp::None) return;
     const double dx = double(x2) - x1, dy = double(y2) - y1;
     if (!std::isfinite(dx) || !std::isfinite(dy) || (dx == 0.0 && dy == 0.0)) return;
     const bool along_x = std::fabs(dx) >= std::fabs(dy);
     const double a1 = along_x ? x1 : y1, a2 = along_x ? x2 : y2;  // major axis
     const double b1 = along_x ? y1 : x1;
     const double slope = along_x ? dy / dx : dx / dy;
-    const int major_size = along_x ? target_.width : target_.height;
-    const int minor_size = along_x ? target_.height : target_.width;
+    const int major_size = along_x ? target_.width() : target_.height();
+    const int minor_size = along_x ? target_.height() : target_.width();
     double first, last;  // pixel indices along the major axis, inclusive
     if (a2 > a1) {
       first = std::ceil(a1 - 0.5);
@@ -593,44 +299,52 @@ class SoftRenderer final : public Renderer {
     }
     first = std::max(first, 0.0);
     last = std::min(last, double(major_size - 1));
-    for (double m = first; m <= last; m += 1.0) {
-      const double b = std::floor(b1 + (m + 0.5 - a1) * slope);
-      if (b < 0 || b >= minor_size) continue;
-      const int px = static_cast<int>(along_x ? m : b), py = static_cast<int>(along_x ? b : m);
-      shader(target_.row(py) + px, 1, flat);
+    if (!(first <= last)) return;
+    if (!along_x) {
+      return shapes_.add_steep_line({a1, b1, slope, static_cast<int>(first), static_cast<int>(last)}, op, flat);
+    }
+    draw_kept_shapes();
+    // Along x, pixel m of the major axis lies in row floor(b1 + (m + 0.5 - a1) x slope); only rows
+    // from 0 up are drawn, and for those truncation is that floor.
+    double m = first;
+    for (int column = static_cast<int>(first), end = static_cast<int>(last); column <= end; ++column, m += 1.0) {
+      const double row = b1 + (m + 0.5 - a1) * slope;
+      if (!(row >= 0 && row < minor_size)) continue;
+      Pixel& p = target_.row(static_cast<int>(row))[column];
+      p = soft::flat_pixel(op, flat, p);
     }
   }
 
   void plot_point(float x, float y, Colour colour) override {
     if (!open_) return;
-    const Flat flat = make_flat(colour);
-    const FlatShader shader = flat_shader(mode_, flat);
+    const Flat flat(colour);
+    const FlatOp op = soft::flat_op(mode_, flat);
     const double px = std::floor(double(x)), py = std::floor(double(y));
-    if (!shader || !(px >= 0 && px < target_.width && py >= 0 && py < target_.height)) return;
-    shader(target_.row(static_cast<int>(py)) + static_cast<int>(px), 1, flat);
+    if (op == FlatOp::None || !(px >= 0 && px < target_.width() && py >= 0 && py < target_.height())) return;
+    shapes_.add_point(static_cast<int>(px), static_cast<int>(py), op, flat);
   }
 
   void clear(Colour colour) override {
     if (!open_) return;
-    target_.clear_colour = make_flat(colour).colour;
-    std::fill(stale_.begin(), stale_.end(), 1);
+    draw_kept_shapes();
+    target_.clear(Flat(colour).colour);
   }
 
   void present(bool wait_vblank) override {
     if (!open_) return;
-    settle();
-    platform::current().present_pixels(pixels_.data(), target_.width, target_.height, wait_vblank);
+    draw_kept_shapes();
+    const std::vector<Pixel>& shown = target_.settled();
+    platform::current().present_pixels(shown.data(), target_.width(), target_.height(), wait_vblank);
   }
 
   void read_back(std::vector<std::uint32_t>& argb) override {
-    settle();
-    argb = pixels_;
+    draw_kept_shapes();
+    argb = target_.settled();
   }
 
  private:
-  // Fills the rows still waiting for the clear.
-  void settle() {
-    for (int y = 0; y < target_.height; ++y) target_.row(y);
+  void draw_kept_shapes() {
+    if (!shapes_.empty()) shapes_.draw(target_);
   }
 
   // Finds the runs of consecutive texel columns in the column map; true when they are long enough
@@ -656,16 +370,16 @@ class SoftRenderer final : public Renderer {
 
   bool open_ = false;
   int mode_ = 1;
-  std::vector<Pixel> pixels_;
-  std::vector<std::uint8_t> stale_;
   Target target_;
   Outline outline_;
+  std::vector<soft::RowSpan> spans_;
+  // Flat shapes wait here until a picture, a clear or the frame's end needs the pixels.
+  soft::FlatBatch shapes_;
   std::vector<double> points_;
   std::vector<int> columns_;
   std::vector<int> run_ends_;
   // Pictures never change once made, so their row extents are worked out once per picture.
   std::unordered_map<std::uint64_t, std::vector<RowExtent>> extents_;
-  Tint tint_;
 };
 
 }  // namespace
