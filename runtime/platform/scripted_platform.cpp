@@ -108,7 +108,9 @@ void ScriptedPlatform::warp_pointer(int x, int y) {
 
 // Vertical blanks fall at start + trunc(k * 1000 / hz); a present waits for the first one after now.
 void ScriptedPlatform::after_present(bool wait_vblank) {
-  if (wait_vblank && options_.vblank_hz > 0) {
+  if (wait_vblank && options_.imitated_vsync_ms > 0) {
+    advance_clock(static_cast<std::uint32_t>(options_.imitated_vsync_ms));
+  } else if (wait_vblank && options_.vblank_hz > 0) {
     const std::uint64_t hz = static_cast<std::uint64_t>(options_.vblank_hz);
     const std::uint64_t elapsed = now_ - options_.start_clock_ms;
     std::uint64_t k = elapsed * hz / 1000;

@@ -15,6 +15,8 @@ class ScriptedPlatform : public Platform {
  public:
   struct Options {
     int vblank_hz = 60;          // a present that waits for the vertical blank ends on the next one; 0: at once
+    // Nonzero: there is no display to wait for, and a present asked to wait sleeps this long instead.
+    int imitated_vsync_ms = 0;
     bool gl_available = false;   // the scripted platform has no OpenGL context
     bool audio_available = true; // false: open_audio fails and the silent driver is used
     // The device plays (and discards) output as the virtual clock moves, so clips end as they would
