@@ -82,6 +82,7 @@ class GlRenderer final : public Renderer {
     scratch_texture_ = 0;
     saved_frame_texture_ = 0;
     saved_frame_ = Rect{};
+    keeping_frames_ = false;
     drawn_since_present_ = false;
     set_fixed_states();
     mode_ = 1;
@@ -180,15 +181,18 @@ class GlRenderer final : public Renderer {
   void present(bool wait_vblank) override {
     if (!open_) return;
     batch_.flush();
-    keep_frame();
+    if (keeping_frames_) keep_frame();
     drawn_since_present_ = false;
     platform::current().swap_gl(wait_vblank);
   }
 
-  // The frame being drawn, or the one last shown when nothing has been drawn since.
+  // The frame being drawn, or the one last shown when nothing has been drawn since. Shown frames are
+  // kept from the first read-back of a screen on: the copy costs as much as a layer of the picture
+  // on a software driver, and the game itself never reads back.
   void read_back(std::vector<std::uint32_t>& argb) override {
     argb.assign(std::size_t(width_) * height_, 0xFF000000u);
     if (!open_) return;
+    keeping_frames_ = true;
     batch_.flush();
     const bool shown = !drawn_since_present_ && saved_frame_texture_ != 0;
     const Rect area = shown ? saved_frame_ : viewport_;
@@ -368,6 +372,7 @@ class GlRenderer final : public Renderer {
   GLuint scratch_texture_ = 0;
   GLuint saved_frame_texture_ = 0;
   Rect saved_frame_;
+  bool keeping_frames_ = false;
   bool drawn_since_present_ = false;
   // Primitives wait here until something they depend on is about to change: the texture or its
   // contents, texturing, blending, the viewport, or the frame being cleared, read or shown.
