@@ -39,6 +39,11 @@ struct Screen {
   std::uint32_t deadline = 0;
 
   DrawState draw;
+
+  // The software device's picture as handed to the window ahead of showing it; good until the next
+  // drawing call.
+  std::vector<std::uint32_t> prepared;
+  bool picture_prepared = false;
 };
 
 Screen& screen() {
@@ -100,6 +105,32 @@ void recompute_transform() {
   d.jy = c * d.sy;
 }
 
+// The open screen's renderer; with none open, the program ends with a message saying why.
+Renderer& open_renderer(Screen& s) {
+  if (s.open) return *s.renderer;
+  std::string why;
+  switch (s.closed) {
+    case Closed::NeverOpened: why = "no display has been opened"; break;
+    case Closed::NoRenderer: why = "no renderer is available, so the display could not be opened"; break;
+    case Closed::OpenFailed:
+      why = std::string("the ") + s.renderer->name() + " renderer could not open the display";
+      break;
+    case Closed::Closed: why = "the display has been closed"; break;
+    case Closed::Reselected: why = "a renderer was selected after the display was opened"; break;
+  }
+  runtime_error(from_latin1("Cannot draw: " + why + "."));
+}
+
+// The frame as drawn, or the picture prepared from it when nothing was drawn since.
+void show(Screen& s, bool wait_vblank) {
+  if (s.picture_prepared) {
+    s.picture_prepared = false;
+    platform::current().show_prepared(wait_vblank);
+  } else {
+    s.renderer->present(wait_vblank);
+  }
+}
+
 void paced_present(Screen& s) {
   s.deadline += static_cast<std::uint32_t>(s.period);
   s.accumulator += s.remainder;
@@ -115,7 +146,7 @@ void paced_present(Screen& s) {
     // A late frame is shown at once and the next one is timed from now: no catching up.
     s.deadline = now;
   }
-  s.renderer->present(false);
+  show(s, false);
 }
 
 }  // namespace
@@ -148,6 +179,7 @@ int open_screen(int width, int height, int depth, int hertz, int flags) {
     return 0;
   }
   s.open = true;
+  s.picture_prepared = false;
   s.width = width;
   s.height = height;
   s.depth = depth;
@@ -191,14 +223,27 @@ void close_screen() {
 
 void present_frame(int sync) {
   Screen& s = screen();
-  Renderer& r = renderer_for_drawing();
+  open_renderer(s);
   if (sync != -1) {
-    r.present(sync != 0);
+    show(s, sync != 0);
   } else if (s.pacing == Pacing::Software) {
     paced_present(s);
   } else {
-    r.present(s.depth != 0);
+    show(s, s.depth != 0);
   }
+}
+
+void flush_frame() {
+  Screen& s = screen();
+  if (!s.open) return;
+  s.renderer->flush();
+  // Uploading and scaling the software device's picture for the window is done now, while the game
+  // waits for its frame timer, rather than after the frame's deadline.
+  platform::Platform& p = platform::current();
+  if (s.renderer != software_renderer() || !p.prepares_pixels()) return;
+  s.renderer->read_back(s.prepared);
+  p.prepare_pixels(s.prepared.data(), s.renderer->width(), s.renderer->height());
+  s.picture_prepared = true;
 }
 
 void clear_frame() { renderer_for_drawing().clear(Colour{0, 0, 0, 255}); }
@@ -246,18 +291,8 @@ Colour current_colour() {
 
 Renderer& renderer_for_drawing() {
   Screen& s = screen();
-  if (s.open) return *s.renderer;
-  std::string why;
-  switch (s.closed) {
-    case Closed::NeverOpened: why = "no display has been opened"; break;
-    case Closed::NoRenderer: why = "no renderer is available, so the display could not be opened"; break;
-    case Closed::OpenFailed:
-      why = std::string("the ") + s.renderer->name() + " renderer could not open the display";
-      break;
-    case Closed::Closed: why = "the display has been closed"; break;
-    case Closed::Reselected: why = "a renderer was selected after the display was opened"; break;
-  }
-  runtime_error(from_latin1("Cannot draw: " + why + "."));
+  s.picture_prepared = false;
+  return open_renderer(s);
 }
 
 Pacing current_pacing() { return screen().pacing; }

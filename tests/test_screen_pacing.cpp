@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "runtime/draw.hpp"
 #include "runtime/keyboard.hpp"
 #include "runtime/platform/scripted_platform.hpp"
 #include "runtime/program.hpp"
@@ -90,6 +91,28 @@ TEST_F(Screen, FullScreenWithoutARealSixtyHertzRefreshPacesInSoftwareAfterASecon
     EXPECT_LE(platform.clock_ms() - start, 1040u) << vblank << " " << imitated;
     EXPECT_EQ(paced_intervals(platform, 3), (std::vector<std::uint32_t>{16, 17, 17})) << vblank << " " << imitated;
   }
+}
+
+// The software device's finished frame is got ready for the window while the frame timer is awaited;
+// what is drawn after that wait still reaches the window.
+TEST_F(Screen, AFramePreparedDuringTheTimerWaitIsShownUnlessDrawnOverAfter) {
+  ScriptedPlatform::Options options;
+  options.prepares_pixels = true;
+  ScriptedPlatform& platform = runtime_setup::install_platform(options);
+  ASSERT_EQ(rt::open_screen(1024, 768, 0, 60, 0), 1);
+  const int timer = rt::create_timer(60.0f, 0);
+  const auto shown = [&platform] { return platform.last_frame()[5 * 1024 + 5] & 0xFFFFFFu; };
+  rt::set_draw_colour(255, 0, 0);
+  rt::draw_rect(0, 0, 10, 10);
+  rt::wait_timer(timer);
+  rt::present_frame(-1);
+  EXPECT_EQ(shown(), 0xFF0000u);
+  rt::set_draw_colour(0, 0, 255);
+  rt::wait_timer(timer);
+  rt::draw_rect(0, 0, 10, 10);
+  rt::present_frame(-1);
+  EXPECT_EQ(shown(), 0x0000FFu);
+  EXPECT_EQ(platform.frames_presented(), 4);
 }
 
 TEST_F(Screen, HertzZeroNeverMeasuresNorPaces) {

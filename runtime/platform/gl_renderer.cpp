@@ -119,7 +119,6 @@ class GlRenderer final : public Renderer {
                       corners[i].v + shift.v, colour);
     }
     batch_.add_fan(fan, 4);
-    count_pixels(fan, 4);
   }
 
   void fill_polygon(const float* xy, int count, Colour colour) override {
@@ -129,7 +128,6 @@ class GlRenderer final : public Renderer {
     fan_.clear();
     for (int i = 0; i < count; ++i) fan_.push_back(gl_vertex(xy[2 * i] + kFillNudge, xy[2 * i + 1] + kFillNudge, 0, 0, colour));
     batch_.add_fan(fan_.data(), count);
-    count_pixels(fan_.data(), count);
   }
 
   void draw_line(float x1, float y1, float x2, float y2, Colour colour) override {
@@ -180,10 +178,16 @@ class GlRenderer final : public Renderer {
     }
   }
 
+  // A software driver would otherwise draw the whole frame in the swap, after the frame's deadline.
+  void flush() override {
+    if (!open_) return;
+    batch_.flush();
+    glFlush();
+  }
+
   void present(bool wait_vblank) override {
     if (!open_) return;
     batch_.flush();
-    queued_pixels_ = 0.0;
     if (keeping_frames_) keep_frame();
     drawn_since_present_ = false;
     platform::current().swap_gl(wait_vblank);
@@ -197,7 +201,6 @@ class GlRenderer final : public Renderer {
     if (!open_) return;
     keeping_frames_ = true;
     batch_.flush();
-    queued_pixels_ = 0.0;
     const bool shown = !drawn_since_present_ && saved_frame_texture_ != 0;
     const Rect area = shown ? saved_frame_ : viewport_;
     std::vector<std::uint32_t> rows(std::size_t(area.width) * area.height);
@@ -297,26 +300,6 @@ class GlRenderer final : public Renderer {
     }
   }
 
-  // A software driver draws nothing until it must, so a whole frame would be drawn while it is shown,
-  // after the frame's deadline. Handing over each screenful as it is queued draws it while the game
-  // is still busy with the frame, and what is left for the showing is small.
-  void count_pixels(const GlVertex* corners, int count) {
-    float left = corners[0].x, top = corners[0].y, right = left, bottom = top;
-    for (int i = 1; i < count; ++i) {
-      left = std::min(left, corners[i].x);
-      top = std::min(top, corners[i].y);
-      right = std::max(right, corners[i].x);
-      bottom = std::max(bottom, corners[i].y);
-    }
-    const double across = std::clamp(double(right), 0.0, double(width_)) - std::clamp(double(left), 0.0, double(width_));
-    const double down = std::clamp(double(bottom), 0.0, double(height_)) - std::clamp(double(top), 0.0, double(height_));
-    if (across > 0.0 && down > 0.0) queued_pixels_ += across * down;
-    if (queued_pixels_ < double(width_) * height_) return;
-    batch_.flush();
-    glFlush();
-    queued_pixels_ = 0.0;
-  }
-
   void use_texturing(bool on) {
     if (on == texturing_) return;
     batch_.flush();
@@ -398,7 +381,6 @@ class GlRenderer final : public Renderer {
   Rect saved_frame_;
   bool keeping_frames_ = false;
   bool drawn_since_present_ = false;
-  double queued_pixels_ = 0.0;  // covered by the primitives handed to the driver since it last drew
   // Primitives wait here until something they depend on is about to change: the texture or its
   // contents, texturing, blending, the viewport, or the frame being cleared, read or shown.
   GlBatch batch_;

@@ -92,6 +92,19 @@ void ScriptedPlatform::present_pixels(const std::uint32_t* argb, int width, int 
   after_present(wait_vblank);
 }
 
+void ScriptedPlatform::prepare_pixels(const std::uint32_t* argb, int width, int height) {
+  prepared_width_ = width;
+  prepared_height_ = height;
+  prepared_frame_.assign(argb, argb + static_cast<std::size_t>(width) * height);
+}
+
+void ScriptedPlatform::show_prepared(bool wait_vblank) {
+  frame_width_ = prepared_width_;
+  frame_height_ = prepared_height_;
+  last_frame_ = prepared_frame_;
+  after_present(wait_vblank);
+}
+
 void ScriptedPlatform::swap_gl(bool wait_vblank) { after_present(wait_vblank); }
 
 void ScriptedPlatform::gl_drawable_size(int& width, int& height) {

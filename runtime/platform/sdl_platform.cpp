@@ -1,4 +1,5 @@
 // The platform players run on: an SDL2 window, event queue, timer threads, monotonic clock and audio device.
+#include <GL/gl.h>
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -109,18 +110,27 @@ class SdlPlatform : public Platform {
   }
 
   void present_pixels(const std::uint32_t* argb, int width, int height, bool wait_vblank) override {
-    if (renderer_ == nullptr) return;
-    if (width != texture_width_ || height != texture_height_) make_texture(width, height);
-    if (texture_ == nullptr) return;
+    if (draw_picture(argb, width, height)) show_prepared(wait_vblank);
+  }
+
+  // Uploading and scaling the picture take Mesa's software driver a few milliseconds.
+  bool prepares_pixels() const override { return true; }
+
+  void prepare_pixels(const std::uint32_t* argb, int width, int height) override {
+    if (!draw_picture(argb, width, height)) return;
+    SDL_RenderFlush(renderer_);
+    // The software driver draws only when made to; the swap then has little left to do.
+    glFlush();
+  }
+
+  void show_prepared(bool wait_vblank) override {
+    if (renderer_ == nullptr || texture_ == nullptr) return;
     const int vsync = wait_vblank ? 1 : 0;
     if (vsync != renderer_vsync_) {
-      SDL_RenderSetVSync(renderer_, vsync);  // unsupported by some back-ends; pacing is measured anyway
+      // Where the back-end cannot sync, SDL imitates it by sleeping; the pacing measurement tells.
+      SDL_RenderSetVSync(renderer_, vsync);
       renderer_vsync_ = vsync;
     }
-    SDL_UpdateTexture(texture_, nullptr, argb, width * 4);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
     SDL_RenderPresent(renderer_);
   }
 
@@ -226,6 +236,18 @@ class SdlPlatform : public Platform {
       if (registered != static_cast<Uint32>(-1)) tick_event_type_ = registered;
     }
     return tick_event_type_;
+  }
+
+  // Puts the picture into the window's back buffer; false when there is nothing to draw it with.
+  bool draw_picture(const std::uint32_t* argb, int width, int height) {
+    if (renderer_ == nullptr) return false;
+    if (width != texture_width_ || height != texture_height_) make_texture(width, height);
+    if (texture_ == nullptr) return false;
+    SDL_UpdateTexture(texture_, nullptr, argb, width * 4);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    return true;
   }
 
   // The picture reaches the window as one scaled copy of an opaque texture. Without blending and
