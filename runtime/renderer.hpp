@@ -39,6 +39,9 @@ class Renderer {
   virtual void plot_point(float x, float y, Colour colour) = 0;
   virtual void clear(Colour colour) = 0;
 
+  // Lets the back-end start drawing what it has been given, while the program waits before showing
+  // the frame (a software OpenGL driver draws nothing until it must).
+  virtual void flush() {}
   // Shows the back buffer, waiting for the vertical blank when asked.
   virtual void present(bool wait_vblank) = 0;
   // The back buffer as 0xAARRGGBB rows top to bottom (tests, screenshots, frame dumps).

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "runtime/keyboard.hpp"
 #include "runtime/platform/platform.hpp"
@@ -17,7 +18,7 @@ namespace {
 
 constexpr int kDefaultFlags = 2;  // the screen has a back buffer
 constexpr int kMeasureMs = 1000;
-constexpr int kHitsForHardware = 3;
+constexpr std::size_t kHitsForHardware = 12;  // 200 ms at 60 Hz
 
 // Why nothing can be drawn, for the message when something is drawn anyway.
 enum class Closed { NeverOpened, NoRenderer, OpenFailed, Closed, Reselected };
@@ -39,6 +40,11 @@ struct Screen {
   std::uint32_t deadline = 0;
 
   DrawState draw;
+
+  // The software device's picture as handed to the window ahead of showing it; good until the next
+  // drawing call.
+  std::vector<std::uint32_t> prepared;
+  bool picture_prepared = false;
 };
 
 Screen& screen() {
@@ -55,17 +61,35 @@ void present_and_clear_twice(Renderer& r) {
   }
 }
 
-// Hardware sync when three presents in a row each take one refresh period, give or take 1 ms.
-Pacing measure_refresh(Renderer& r, int period) {
+// Whether presents keep the display's own time: `span` ms for kHitsForHardware refresh periods, within
+// 2 %. Sleeping whole milliseconds, as SDL does to imitate vertical sync where it cannot sync, gives
+// 16 ms a frame at 60 Hz: 62.5 frames a second, 4 % fast.
+bool keeps_display_time(std::uint32_t span, int hertz) {
+  const std::int64_t expected = std::int64_t{kHitsForHardware} * 1000;
+  return std::abs(std::int64_t{span} * hertz - expected) * 50 <= expected;
+}
+
+// Hardware sync when presents in a row each take one refresh period, give or take 1 ms, and together
+// keep the display's time; otherwise, after a second, software pacing.
+Pacing measure_refresh(Renderer& r, int hertz) {
+  const int period = 1000 / hertz;
   const std::uint32_t start = now_ms();
-  int hits = 0;
+  std::vector<std::uint32_t> run;  // when the current run of hits began, then when each hit ended
   while (now_ms() - start < static_cast<std::uint32_t>(kMeasureMs)) {
     const std::uint32_t before = now_ms();
     r.present(true);
     end_if_asked();
-    const int took = static_cast<int>(now_ms() - before);
-    hits = std::abs(took - period) <= 1 ? hits + 1 : 0;
-    if (hits == kHitsForHardware) return Pacing::Hardware;
+    const std::uint32_t after = now_ms();
+    const int took = static_cast<int>(after - before);
+    if (std::abs(took - period) <= 1) {
+      if (run.empty()) run.push_back(before);
+      run.push_back(after);
+    } else {
+      run.clear();
+    }
+    if (run.size() > kHitsForHardware && keeps_display_time(after - run[run.size() - 1 - kHitsForHardware], hertz)) {
+      return Pacing::Hardware;
+    }
     // A present that returns at once says nothing of the refresh; pausing keeps the clock moving
     // on platforms whose clock only advances while waiting.
     if (took == 0) platform::current().sleep_ms(1);
@@ -83,6 +107,33 @@ void recompute_transform() {
   d.jy = c * d.sy;
 }
 
+// The open screen's renderer; with none open, the program ends with a message saying why.
+Renderer& open_renderer(Screen& s) {
+  if (s.open) return *s.renderer;
+  std::string why;
+  switch (s.closed) {
+    case Closed::NeverOpened: why = "no display has been opened"; break;
+    case Closed::NoRenderer: why = "no renderer is available, so the display could not be opened"; break;
+    case Closed::OpenFailed:
+      why = std::string("the ") + s.renderer->name() + " renderer could not open the display";
+      if (!s.open_error.empty()) why += ": " + s.open_error;
+      break;
+    case Closed::Closed: why = "the display has been closed"; break;
+    case Closed::Reselected: why = "a renderer was selected after the display was opened"; break;
+  }
+  runtime_error(from_latin1("Cannot draw: " + why + "."));
+}
+
+// The frame as drawn, or the picture prepared from it when nothing was drawn since.
+void show(Screen& s, bool wait_vblank) {
+  if (s.picture_prepared) {
+    s.picture_prepared = false;
+    platform::current().show_prepared(wait_vblank);
+  } else {
+    s.renderer->present(wait_vblank);
+  }
+}
+
 void paced_present(Screen& s) {
   s.deadline += static_cast<std::uint32_t>(s.period);
   s.accumulator += s.remainder;
@@ -98,7 +149,7 @@ void paced_present(Screen& s) {
     // A late frame is shown at once and the next one is timed from now: no catching up.
     s.deadline = now;
   }
-  s.renderer->present(false);
+  show(s, false);
 }
 
 }  // namespace
@@ -132,6 +183,7 @@ int open_screen(int width, int height, int depth, int hertz, int flags) {
     return 0;
   }
   s.open = true;
+  s.picture_prepared = false;
   s.width = width;
   s.height = height;
   s.depth = depth;
@@ -147,7 +199,7 @@ int open_screen(int width, int height, int depth, int hertz, int flags) {
   } else if (depth == 0) {
     s.pacing = Pacing::Software;
   } else {
-    s.pacing = measure_refresh(*s.renderer, s.period);
+    s.pacing = measure_refresh(*s.renderer, hertz);
   }
   s.accumulator = 0;
   s.deadline = now_ms();
@@ -175,15 +227,28 @@ void close_screen() {
 
 void present_frame(int sync) {
   Screen& s = screen();
-  Renderer& r = renderer_for_drawing();
+  open_renderer(s);
   if (sync != -1) {
-    r.present(sync != 0);
+    show(s, sync != 0);
   } else if (s.pacing == Pacing::Software) {
     paced_present(s);
   } else {
-    r.present(s.depth != 0);
+    show(s, s.depth != 0);
   }
   end_if_asked();
+}
+
+void flush_frame() {
+  Screen& s = screen();
+  if (!s.open) return;
+  s.renderer->flush();
+  // Uploading and scaling the software device's picture for the window is done now, while the game
+  // waits for its frame timer, rather than after the frame's deadline.
+  platform::Platform& p = platform::current();
+  if (s.renderer != software_renderer() || !p.prepares_pixels()) return;
+  s.renderer->read_back(s.prepared);
+  p.prepare_pixels(s.prepared.data(), s.renderer->width(), s.renderer->height());
+  s.picture_prepared = true;
 }
 
 void clear_frame() { renderer_for_drawing().clear(Colour{0, 0, 0, 255}); }
@@ -231,19 +296,8 @@ Colour current_colour() {
 
 Renderer& renderer_for_drawing() {
   Screen& s = screen();
-  if (s.open) return *s.renderer;
-  std::string why;
-  switch (s.closed) {
-    case Closed::NeverOpened: why = "no display has been opened"; break;
-    case Closed::NoRenderer: why = "no renderer is available, so the display could not be opened"; break;
-    case Closed::OpenFailed:
-      why = std::string("the ") + s.renderer->name() + " renderer could not open the display";
-      if (!s.open_error.empty()) why += ": " + s.open_error;
-      break;
-    case Closed::Closed: why = "the display has been closed"; break;
-    case Closed::Reselected: why = "a renderer was selected after the display was opened"; break;
-  }
-  runtime_error(from_latin1("Cannot draw: " + why + "."));
+  s.picture_prepared = false;
+  return open_renderer(s);
 }
 
 Pacing current_pacing() { return screen().pacing; }

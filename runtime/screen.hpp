@@ -11,6 +11,9 @@ void select_graphics_driver(Renderer* renderer, int default_flags);
 int open_screen(int width, int height, int depth, int hertz, int flags);
 void close_screen();
 void present_frame(int sync);
+// The frame drawn so far goes to the renderer's back-end, which may start on it (the frame timer's
+// wait gives it the time).
+void flush_frame();
 void clear_frame();
 void hide_pointer();
 

@@ -7,6 +7,7 @@
 #include "runtime/keyboard.hpp"
 #include "runtime/platform/platform.hpp"
 #include "runtime/program.hpp"
+#include "runtime/screen.hpp"
 
 namespace rt {
 namespace {
@@ -50,6 +51,9 @@ int wait_timer(int handle) {
     end_if_asked();
     return 1;
   }
+  // The frame is drawn by now: the display can work on it while the tick is awaited, rather than
+  // after the frame's deadline, when the game already draws the next one.
+  flush_frame();
   // Always wait for something new, even when ticks were counted since the last wait (by a key query).
   do {
     platform::current().wait_event();

@@ -150,11 +150,14 @@ class ScreenWatch {
     if (!image) return 0;
     std::uint64_t hash = 1469598103934665603ull;
     bool lit = false;
-    const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * image->height;
-    for (std::size_t i = 0; i < bytes; ++i) {
-      const auto byte = static_cast<unsigned char>(image->data[i]);
-      lit = lit || byte != 0;
-      hash = (hash ^ byte) * 1099511628211ull;
+    // Only the colour bits count: the spare byte of a 32-bit pixel holds whatever the driver left there.
+    const unsigned long colour = image->red_mask | image->green_mask | image->blue_mask;
+    for (int y = 0; y < image->height; ++y) {
+      for (int x = 0; x < image->width; ++x) {
+        const unsigned long pixel = XGetPixel(image, x, y) & colour;
+        lit = lit || pixel != 0;
+        hash = (hash ^ pixel) * 1099511628211ull;
+      }
     }
     XDestroyImage(image);
     return lit ? hash : 0;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "runtime/platform/gl_batch.hpp"
 #include "runtime/platform/platform.hpp"
 #include "runtime/renderer.hpp"
 
@@ -81,6 +82,7 @@ class GlRenderer final : public Renderer {
     scratch_texture_ = 0;
     saved_frame_texture_ = 0;
     saved_frame_ = Rect{};
+    keeping_frames_ = false;
     drawn_since_present_ = false;
     set_fixed_states();
     mode_ = 1;
@@ -91,6 +93,7 @@ class GlRenderer final : public Renderer {
   void close() override {
     if (!open_) return;
     open_ = false;
+    batch_.drop();
     textures_.clear();
     platform::current().close_window();
   }
@@ -100,6 +103,7 @@ class GlRenderer final : public Renderer {
   int height() const override { return height_; }
 
   void set_blend_mode(int mode) override {
+    batch_.flush();
     mode_ = mode;
     if (open_) apply_blend_mode();
   }
@@ -109,30 +113,27 @@ class GlRenderer final : public Renderer {
     bind_picture(picture);
     drawn_since_present_ = true;
     const TexelShift shift = texel_shift(picture, corners);
-    glColor4ub(colour.r, colour.g, colour.b, colour.a);
-    glBegin(GL_TRIANGLE_FAN);
+    GlVertex fan[4];
     for (int i = 0; i < 4; ++i) {
-      glTexCoord2f(corners[i].u + shift.u, corners[i].v + shift.v);
-      glVertex2f(corners[i].x + kFillNudge, corners[i].y + kFillNudge);
+      fan[i] = gl_vertex(corners[i].x + kFillNudge, corners[i].y + kFillNudge, corners[i].u + shift.u,
+                      corners[i].v + shift.v, colour);
     }
-    glEnd();
+    batch_.add_fan(fan, 4);
   }
 
   void fill_polygon(const float* xy, int count, Colour colour) override {
     if (!open_ || count < 3) return;
     use_texturing(false);
     drawn_since_present_ = true;
-    glColor4ub(colour.r, colour.g, colour.b, colour.a);
-    glBegin(GL_TRIANGLE_FAN);
-    for (int i = 0; i < count; ++i) glVertex2f(xy[2 * i] + kFillNudge, xy[2 * i + 1] + kFillNudge);
-    glEnd();
+    fan_.clear();
+    for (int i = 0; i < count; ++i) fan_.push_back(gl_vertex(xy[2 * i] + kFillNudge, xy[2 * i + 1] + kFillNudge, 0, 0, colour));
+    batch_.add_fan(fan_.data(), count);
   }
 
   void draw_line(float x1, float y1, float x2, float y2, Colour colour) override {
     if (!open_) return;
     use_texturing(false);
     drawn_since_present_ = true;
-    glColor4ub(colour.r, colour.g, colour.b, colour.a);
     // The ends move along the line to the pixel edges around the first and last pixel centres it
     // passes, so that the diamond rule covers exactly those pixels, as the software device does;
     // across the line only a nudge.
@@ -145,33 +146,25 @@ class GlRenderer final : public Renderer {
     const double end = a2 > a1 ? std::ceil(a2 - 0.5) : std::floor(a2 - 0.5) + 1.0;
     if (start == end) return;
     const double across = kLineNudge;
-    const auto vertex = [&](double a) {
-      const double b = b1 + (a - a1) * slope + across;
-      if (along_x) {
-        glVertex2d(a, b);
-      } else {
-        glVertex2d(b, a);
-      }
+    const auto end_at = [&](double a) {
+      const auto b = static_cast<float>(b1 + (a - a1) * slope + across);
+      const auto along = static_cast<float>(a);
+      return along_x ? gl_vertex(along, b, 0, 0, colour) : gl_vertex(b, along, 0, 0, colour);
     };
-    glBegin(GL_LINES);
-    vertex(start);
-    vertex(end);
-    glEnd();
+    batch_.add_line(end_at(start), end_at(end));
   }
 
   void plot_point(float x, float y, Colour colour) override {
     if (!open_) return;
     use_texturing(false);
     drawn_since_present_ = true;
-    glColor4ub(colour.r, colour.g, colour.b, colour.a);
     // The pixel containing (x, y), chosen here and drawn at its centre so no rounding can move it.
-    glBegin(GL_POINTS);
-    glVertex2f(std::floor(x) + 0.5f, std::floor(y) + 0.5f);
-    glEnd();
+    batch_.add_point(gl_vertex(std::floor(x) + 0.5f, std::floor(y) + 0.5f, 0, 0, colour));
   }
 
   void clear(Colour colour) override {
     if (!open_) return;
+    batch_.flush();
     update_viewport();
     drawn_since_present_ = true;
     // The bars around the picture are cleared too: after a swap the back buffer holds anything.
@@ -185,17 +178,29 @@ class GlRenderer final : public Renderer {
     }
   }
 
+  // A software driver would otherwise draw the whole frame in the swap, after the frame's deadline.
+  void flush() override {
+    if (!open_) return;
+    batch_.flush();
+    glFlush();
+  }
+
   void present(bool wait_vblank) override {
     if (!open_) return;
-    keep_frame();
+    batch_.flush();
+    if (keeping_frames_) keep_frame();
     drawn_since_present_ = false;
     platform::current().swap_gl(wait_vblank);
   }
 
-  // The frame being drawn, or the one last shown when nothing has been drawn since.
+  // The frame being drawn, or the one last shown when nothing has been drawn since. Shown frames are
+  // kept from the first read-back of a screen on: the copy costs as much as a layer of the picture
+  // on a software driver, and the game itself never reads back.
   void read_back(std::vector<std::uint32_t>& argb) override {
     argb.assign(std::size_t(width_) * height_, 0xFF000000u);
     if (!open_) return;
+    keeping_frames_ = true;
+    batch_.flush();
     const bool shown = !drawn_since_present_ && saved_frame_texture_ != 0;
     const Rect area = shown ? saved_frame_ : viewport_;
     std::vector<std::uint32_t> rows(std::size_t(area.width) * area.height);
@@ -234,6 +239,10 @@ class GlRenderer final : public Renderer {
     glOrtho(0.0, width_, height_, 0.0, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    batch_.drop();
     glDisable(GL_TEXTURE_2D);
     texturing_ = false;
     bound_texture_ = 0;
@@ -259,6 +268,8 @@ class GlRenderer final : public Renderer {
     const float pixel = std::max(1.0f, std::round(float(fitted.width) / width_));
     glLineWidth(pixel);
     glPointSize(pixel);
+    // Half a line or point, its rounding to a pixel centre and a pixel of margin, in picture pixels.
+    batch_.set_reach((pixel * 0.5f + 1.5f) * width_ / fitted.width);
   }
 
   void apply_blend_mode() {
@@ -291,6 +302,7 @@ class GlRenderer final : public Renderer {
 
   void use_texturing(bool on) {
     if (on == texturing_) return;
+    batch_.flush();
     texturing_ = on;
     if (on) {
       glEnable(GL_TEXTURE_2D);
@@ -301,6 +313,7 @@ class GlRenderer final : public Renderer {
 
   void bind(GLuint texture) {
     if (texture == bound_texture_) return;
+    batch_.flush();
     glBindTexture(GL_TEXTURE_2D, texture);
     bound_texture_ = texture;
   }
@@ -337,7 +350,8 @@ class GlRenderer final : public Renderer {
     return texture;
   }
 
-  static void upload(const Picture& picture) {
+  void upload(const Picture& picture) {
+    batch_.flush();
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, picture.width, picture.height, 0, GL_BGRA,
                  GL_UNSIGNED_INT_8_8_8_8_REV, picture.argb.data());
   }
@@ -365,7 +379,12 @@ class GlRenderer final : public Renderer {
   GLuint scratch_texture_ = 0;
   GLuint saved_frame_texture_ = 0;
   Rect saved_frame_;
+  bool keeping_frames_ = false;
   bool drawn_since_present_ = false;
+  // Primitives wait here until something they depend on is about to change: the texture or its
+  // contents, texturing, blending, the viewport, or the frame being cleared, read or shown.
+  GlBatch batch_;
+  std::vector<GlVertex> fan_;  // a polygon's corners on their way into the batch
 };
 
 }  // namespace

@@ -32,6 +32,11 @@ class Platform {
   virtual void close_window() = 0;
   // Software surfaces: shows a width x height 0xAARRGGBB picture.
   virtual void present_pixels(const std::uint32_t* argb, int width, int height, bool wait_vblank) = 0;
+  // Software surfaces where getting a picture ready to show takes a while: prepare_pixels does that
+  // work ahead of time, and show_prepared then shows the picture as present_pixels would.
+  virtual bool prepares_pixels() const { return false; }
+  virtual void prepare_pixels(const std::uint32_t* /*argb*/, int /*width*/, int /*height*/) {}
+  virtual void show_prepared(bool /*wait_vblank*/) {}
   // OpenGL surfaces: swaps buffers (swap interval 1 when waiting for the vertical blank).
   virtual void swap_gl(bool wait_vblank) = 0;
   // OpenGL surfaces: the drawable size in pixels (for the centred viewport).

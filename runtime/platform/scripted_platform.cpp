@@ -92,6 +92,19 @@ void ScriptedPlatform::present_pixels(const std::uint32_t* argb, int width, int 
   after_present(wait_vblank);
 }
 
+void ScriptedPlatform::prepare_pixels(const std::uint32_t* argb, int width, int height) {
+  prepared_width_ = width;
+  prepared_height_ = height;
+  prepared_frame_.assign(argb, argb + static_cast<std::size_t>(width) * height);
+}
+
+void ScriptedPlatform::show_prepared(bool wait_vblank) {
+  frame_width_ = prepared_width_;
+  frame_height_ = prepared_height_;
+  last_frame_ = prepared_frame_;
+  after_present(wait_vblank);
+}
+
 void ScriptedPlatform::swap_gl(bool wait_vblank) { after_present(wait_vblank); }
 
 void ScriptedPlatform::gl_drawable_size(int& width, int& height) {
@@ -108,7 +121,9 @@ void ScriptedPlatform::warp_pointer(int x, int y) {
 
 // Vertical blanks fall at start + trunc(k * 1000 / hz); a present waits for the first one after now.
 void ScriptedPlatform::after_present(bool wait_vblank) {
-  if (wait_vblank && options_.vblank_hz > 0) {
+  if (wait_vblank && options_.imitated_vsync_ms > 0) {
+    advance_clock(static_cast<std::uint32_t>(options_.imitated_vsync_ms));
+  } else if (wait_vblank && options_.vblank_hz > 0) {
     const std::uint64_t hz = static_cast<std::uint64_t>(options_.vblank_hz);
     const std::uint64_t elapsed = now_ - options_.start_clock_ms;
     std::uint64_t k = elapsed * hz / 1000;

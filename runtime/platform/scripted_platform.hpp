@@ -15,6 +15,9 @@ class ScriptedPlatform : public Platform {
  public:
   struct Options {
     int vblank_hz = 60;          // a present that waits for the vertical blank ends on the next one; 0: at once
+    // Nonzero: there is no display to wait for, and a present asked to wait sleeps this long instead.
+    int imitated_vsync_ms = 0;
+    bool prepares_pixels = false;  // pictures may be got ready ahead of showing, as on the SDL platform
     bool gl_available = false;   // the scripted platform has no OpenGL context
     bool audio_available = true; // false: open_audio fails and the silent driver is used
     // The device plays (and discards) output as the virtual clock moves, so clips end as they would
@@ -62,6 +65,9 @@ class ScriptedPlatform : public Platform {
   bool open_window(int width, int height, bool fullscreen, SurfaceKind kind) override;
   void close_window() override;
   void present_pixels(const std::uint32_t* argb, int width, int height, bool wait_vblank) override;
+  bool prepares_pixels() const override { return options_.prepares_pixels; }
+  void prepare_pixels(const std::uint32_t* argb, int width, int height) override;
+  void show_prepared(bool wait_vblank) override;
   void swap_gl(bool wait_vblank) override;
   void gl_drawable_size(int& width, int& height) override;
   void hide_pointer() override;
@@ -85,6 +91,8 @@ class ScriptedPlatform : public Platform {
   std::uint32_t now_;
   int frames_presented_ = 0;
   std::vector<std::uint32_t> last_frame_;
+  std::vector<std::uint32_t> prepared_frame_;
+  int prepared_width_ = 0, prepared_height_ = 0;
   int frame_width_ = 0, frame_height_ = 0;
   bool window_open_ = false;
   bool window_fullscreen_ = false;

@@ -1,4 +1,5 @@
 // The platform players run on: an SDL2 window, event queue, timer threads, monotonic clock and audio device.
+#include <GL/gl.h>
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -128,6 +129,7 @@ class SdlPlatform : public Platform {
       SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
       SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
       SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+      SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);  // SDL's default, whichever surface was opened before
     }
     // A full-screen window is made at the desktop's size from the start: with no window manager to
     // act on the full-screen request (Xvfb), it would otherwise stay at the picture's size.
@@ -170,24 +172,27 @@ class SdlPlatform : public Platform {
   }
 
   void present_pixels(const std::uint32_t* argb, int width, int height, bool wait_vblank) override {
-    if (renderer_ == nullptr) return;
-    if (width != texture_width_ || height != texture_height_) {
-      SDL_DestroyTexture(texture_);
-      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-      texture_width_ = texture_ != nullptr ? width : 0;
-      texture_height_ = texture_ != nullptr ? height : 0;
-      SDL_RenderSetLogicalSize(renderer_, width, height);
-    }
-    if (texture_ == nullptr) return;
+    if (draw_picture(argb, width, height)) show_prepared(wait_vblank);
+  }
+
+  // Uploading and scaling the picture take Mesa's software driver a few milliseconds.
+  bool prepares_pixels() const override { return true; }
+
+  void prepare_pixels(const std::uint32_t* argb, int width, int height) override {
+    if (!draw_picture(argb, width, height)) return;
+    SDL_RenderFlush(renderer_);
+    // The software driver draws only when made to; the swap then has little left to do.
+    glFlush();
+  }
+
+  void show_prepared(bool wait_vblank) override {
+    if (renderer_ == nullptr || texture_ == nullptr) return;
     const int vsync = wait_vblank ? 1 : 0;
     if (vsync != renderer_vsync_) {
-      SDL_RenderSetVSync(renderer_, vsync);  // unsupported by some back-ends; pacing is measured anyway
+      // Where the back-end cannot sync, SDL imitates it by sleeping; the pacing measurement tells.
+      SDL_RenderSetVSync(renderer_, vsync);
       renderer_vsync_ = vsync;
     }
-    SDL_UpdateTexture(texture_, nullptr, argb, width * 4);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
     SDL_RenderPresent(renderer_);
   }
 
@@ -313,15 +318,36 @@ class SdlPlatform : public Platform {
     return tick_event_type_;
   }
 
+  // Puts the picture into the window's back buffer; false when there is nothing to draw it with.
+  bool draw_picture(const std::uint32_t* argb, int width, int height) {
+    if (renderer_ == nullptr) return false;
+    if (width != texture_width_ || height != texture_height_) make_texture(width, height);
+    if (texture_ == nullptr) return false;
+    SDL_UpdateTexture(texture_, nullptr, argb, width * 4);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    return true;
+  }
+
+  // The picture reaches the window as one scaled copy of an opaque texture. Without blending and
+  // without a depth buffer, Mesa's software driver makes that copy several times faster.
   bool make_streaming_texture() {
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) return false;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    SDL_RenderSetLogicalSize(renderer_, width_, height_);
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width_, height_);
-    texture_width_ = width_;
-    texture_height_ = height_;
+    make_texture(width_, height_);
     return texture_ != nullptr;
+  }
+
+  void make_texture(int width, int height) {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (texture_ != nullptr) SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+    texture_width_ = texture_ != nullptr ? width : 0;
+    texture_height_ = texture_ != nullptr ? height : 0;
+    SDL_RenderSetLogicalSize(renderer_, width, height);
   }
 
   bool make_gl_context() {
