@@ -159,6 +159,34 @@ TEST_F(SoftRenderer, TintedPictureBlendsEveryTexelWithExactRounding) {
   }
 }
 
+// The mask mode's four-pixel path and its tail: tinted alphas either side of 128 and tinted colours.
+TEST_F(SoftRenderer, TintedMaskKeepsTexelsFromHalfAlphaUpWithExactRounding) {
+  std::mt19937 rng(13);
+  const int w = 37, h = 5;
+  Pixels back(w * h), front(w * h);
+  for (auto& p : back) p = rng() | 0xFF000000u;
+  for (int i = 0; i < w * h; ++i) {
+    // Whole groups of opaque texels, then groups of any alpha.
+    const std::uint32_t alpha = i % w / 4 % 3 == 0 ? 255 : rng() & 0xFF;
+    front[i] = (rng() & 0xFFFFFF) | alpha << 24;
+  }
+  for (const rt::Colour tint : {rt::Colour{245, 120, 235, 200}, rt::Colour{255, 255, 255, 255}}) {
+    open(40, 8);
+    r.set_blend_mode(2);
+    draw(picture(w, h, back), 0, 0, 1, {255, 255, 255, 255});
+    r.set_blend_mode(1);
+    draw(picture(w, h, front), 0, 0, 1, tint);
+    const Pixels out = pixels();
+    for (int i = 0; i < w * h; ++i) {
+      const std::uint32_t s = front[i];
+      const bool shows = div255(int(s >> 24) * tint.a) >= 128;
+      const std::uint32_t want = shows ? rgb(div255(red(s) * tint.r), div255(green(s) * tint.g), div255(blue(s) * tint.b))
+                                       : back[i];
+      ASSERT_EQ(out[(i / w) * 40 + i % w], want) << "pixel " << i % w << "," << i / w;
+    }
+  }
+}
+
 // Known pictures skip their transparent ends; what they draw must not change, at any offset.
 TEST_F(SoftRenderer, FlatColourBlendsEveryPixelWithExactRounding) {
   std::mt19937 rng(11);
