@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "runtime/platform/gl_batch.hpp"
+#include "runtime/platform/gl_coverage.hpp"
 #include "runtime/platform/platform.hpp"
 #include "runtime/renderer.hpp"
 
@@ -111,6 +113,8 @@ class GlRenderer final : public Renderer {
   void draw_textured_quad(const Picture& picture, const TexVertex corners[4], Colour colour) override {
     if (!open_ || picture.width <= 0 || picture.height <= 0 || picture.argb.empty()) return;
     bind_picture(picture);
+    // Fully opaque at full strength, blending would give the picture's own colour: it is left off.
+    if (mode_ == 3) use_blending(!(bound_coverage_->opaque && colour.a == 255));
     drawn_since_present_ = true;
     const TexelShift shift = texel_shift(picture, corners);
     GlVertex fan[4];
@@ -118,7 +122,7 @@ class GlRenderer final : public Renderer {
       fan[i] = gl_vertex(corners[i].x + kFillNudge, corners[i].y + kFillNudge, corners[i].u + shift.u,
                       corners[i].v + shift.v, colour);
     }
-    batch_.add_fan(fan, 4);
+    if (!draw_in_strips(picture, corners, fan)) batch_.add_fan(fan, 4);
   }
 
   void fill_polygon(const float* xy, int count, Colour colour) override {
@@ -273,6 +277,7 @@ class GlRenderer final : public Renderer {
   }
 
   void apply_blend_mode() {
+    blending_ = mode_ >= 3 && mode_ <= 5;
     switch (mode_) {
       case 1:
         glDisable(GL_BLEND);
@@ -297,6 +302,17 @@ class GlRenderer final : public Renderer {
         glDisable(GL_BLEND);
         glDisable(GL_ALPHA_TEST);
         break;
+    }
+  }
+
+  void use_blending(bool on) {
+    if (on == blending_) return;
+    batch_.flush();
+    blending_ = on;
+    if (on) {
+      glEnable(GL_BLEND);
+    } else {
+      glDisable(GL_BLEND);
     }
   }
 
@@ -330,13 +346,16 @@ class GlRenderer final : public Renderer {
     }
     auto found = textures_.find(picture.id);
     if (found != textures_.end()) {
-      bind(found->second);
+      bind(found->second.texture);
+      bound_coverage_ = &found->second.coverage;
       return;
     }
     const GLuint texture = new_texture();
-    textures_.emplace(picture.id, texture);
     bind(texture);
     upload(picture);
+    Texture& made = textures_[picture.id];
+    made = Texture{texture, std::move(scratch_coverage_)};
+    bound_coverage_ = &made.coverage;
   }
 
   GLuint new_texture() {
@@ -354,6 +373,99 @@ class GlRenderer final : public Renderer {
     batch_.flush();
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, picture.width, picture.height, 0, GL_BGRA,
                  GL_UNSIGNED_INT_8_8_8_8_REV, picture.argb.data());
+    scratch_coverage_ = coverage_of(picture);
+    bound_coverage_ = &scratch_coverage_;
+  }
+
+  // A large picture with wide fully transparent areas, drawn in a mode where a transparent texel
+  // leaves its pixel as it was, is drawn once per run of strips with the screen cut down to the
+  // strips' covered rows and a margin: the pixels cut away would only have sampled transparent texels.
+  bool draw_in_strips(const Picture& picture, const TexVertex c[4], const GlVertex fan[4]) {
+    if (mode_ != 1 && mode_ != 3 && mode_ != 4) return false;
+    const bool axis_aligned = c[0].y == c[1].y && c[2].y == c[3].y && c[0].x == c[3].x && c[1].x == c[2].x &&
+                              c[0].u == c[3].u && c[1].u == c[2].u && c[0].v == c[1].v && c[2].v == c[3].v;
+    if (!axis_aligned || c[0].x == c[1].x || c[0].y == c[3].y || c[0].u == c[1].u || c[0].v == c[3].v) {
+      return false;
+    }
+    // Beyond the texture's edge the edge texels repeat, which the strips do not describe.
+    const auto inside_texture = [](float a, float b) { return a >= 0.0f && a <= 1.0f && b >= 0.0f && b <= 1.0f; };
+    if (!inside_texture(c[0].u, c[1].u) || !inside_texture(c[0].v, c[3].v)) return false;
+    const double scale_x = double(viewport_.width) / width_, scale_y = double(viewport_.height) / height_;
+    // Picture coordinates of a texel column or row boundary.
+    const auto x_at = [&](int column) {
+      const double step = (double(c[1].x) - c[0].x) / (double(c[1].u) - c[0].u);
+      return c[0].x + (double(column) / picture.width - c[0].u) * step;
+    };
+    const auto y_at = [&](int row) {
+      const double step = (double(c[3].y) - c[0].y) / (double(c[3].v) - c[0].v);
+      return c[0].y + (double(row) / picture.height - c[0].v) * step;
+    };
+    // Small pictures are left to the batch: each cut costs a draw call of its own.
+    const auto on_screen = [](double a, double b, int size) {
+      return std::max(0.0, std::min<double>(std::max(a, b), size) - std::max(std::min(a, b), 0.0));
+    };
+    if (on_screen(c[0].x, c[1].x, width_) * on_screen(c[0].y, c[3].y, height_) < double(width_) * height_ / 16.0) {
+      return false;
+    }
+    // One texel must stay small beside the margin, so the nudges cannot carry a sample across it.
+    if (std::fabs(x_at(1) - x_at(0)) * scale_x > 64.0 || std::fabs(y_at(1) - y_at(0)) * scale_y > 64.0) return false;
+    const std::vector<Coverage::Rows>& strips = bound_coverage_->strips;
+    const auto full = [&](const Coverage::Rows& rows) { return rows.first == 0 && rows.end == picture.height; };
+    if (std::all_of(strips.begin(), strips.end(), full)) return false;
+    // Window columns split at the strips' edges, so each pixel is drawn by exactly one strip; a pixel
+    // by an edge may sample the strip beside its own, so each strip takes its neighbours' rows too.
+    const auto column_edge = [&](std::size_t strip) {
+      const int column = std::min(picture.width, int(strip) * Coverage::kStripWidth);
+      return std::lround(viewport_.x + x_at(column) * scale_x);
+    };
+    if (std::fabs(x_at(Coverage::kStripWidth) - x_at(0)) * scale_x < 4.0) return false;
+    constexpr int kMargin = 2;  // window pixels
+    batch_.flush();
+    Rect pending{};
+    const auto draw_pending = [&] {
+      if (pending.width <= 0 || pending.height <= 0) return;
+      glScissor(pending.x, pending.y, pending.width, pending.height);
+      batch_.add_fan(fan, 4);
+      batch_.flush();
+    };
+    for (std::size_t strip = 0; strip < strips.size(); ++strip) {
+      int first = picture.height, end = 0;
+      const std::size_t last_near = std::min(strips.size() - 1, strip + 1);
+      for (std::size_t near = strip == 0 ? 0 : strip - 1; near <= last_near; ++near) {
+        if (strips[near].first == strips[near].end) continue;
+        first = std::min(first, strips[near].first);
+        end = std::max(end, strips[near].end);
+      }
+      // The picture's own left and right edges get a margin outwards; the quad ends there anyway.
+      long edge_a = column_edge(strip), edge_b = column_edge(strip + 1);
+      if (strip == 0) edge_a += edge_a < edge_b ? -kMargin : kMargin;
+      if (strip + 1 == strips.size()) edge_b += edge_b > edge_a ? kMargin : -kMargin;
+      long x0 = std::min(edge_a, edge_b), x1 = std::max(edge_a, edge_b);
+      Rect area{};
+      if (first < end) {
+        const double ya = y_at(first), yb = y_at(end);
+        const double top = viewport_.y + viewport_.height - std::min(ya, yb) * scale_y;
+        const double bottom = viewport_.y + viewport_.height - std::max(ya, yb) * scale_y;
+        const long y0 = std::max<long>(viewport_.y, long(std::floor(bottom)) - kMargin);
+        const long y1 = std::min<long>(viewport_.y + viewport_.height, long(std::ceil(top)) + kMargin);
+        x0 = std::max<long>(x0, viewport_.x);
+        x1 = std::min<long>(x1, viewport_.x + viewport_.width);
+        if (x0 < x1 && y0 < y1) area = Rect{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
+      }
+      if (area.width <= 0) continue;
+      // Strips side by side with the same rows are drawn together.
+      if (pending.width > 0 && pending.y == area.y && pending.height == area.height &&
+          (pending.x + pending.width == area.x || area.x + area.width == pending.x)) {
+        pending.width += area.width;
+        pending.x = std::min(pending.x, area.x);
+        continue;
+      }
+      draw_pending();
+      pending = area;
+    }
+    draw_pending();
+    glScissor(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
+    return true;
   }
 
   // Copies the finished frame aside before the swap leaves the back buffer undefined.
@@ -375,7 +487,14 @@ class GlRenderer final : public Renderer {
   Rect viewport_;
   bool texturing_ = false;
   GLuint bound_texture_ = 0;
-  std::unordered_map<std::uint64_t, GLuint> textures_;
+  struct Texture {
+    GLuint texture = 0;
+    Coverage coverage;
+  };
+  std::unordered_map<std::uint64_t, Texture> textures_;
+  Coverage scratch_coverage_;  // the last picture uploaded, until its texture keeps it
+  const Coverage* bound_coverage_ = nullptr;
+  bool blending_ = false;  // GL_BLEND is on
   GLuint scratch_texture_ = 0;
   GLuint saved_frame_texture_ = 0;
   Rect saved_frame_;
