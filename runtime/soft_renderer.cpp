@@ -163,20 +163,6 @@ void quad_rows(const QuadJob& job) {
   }
 }
 
-// True when drawing at this vertex alpha changes no pixel in the mode: invisible contact shapes
-// and faded-out pictures cost nothing.
-bool leaves_pixels_alone(int mode, std::uint8_t alpha) {
-  switch (mode) {
-    case 1: return alpha < 128;
-    case 3:
-    case 4: return alpha == 0;
-    default: return false;
-  }
-}
-
-// Modes in which a fully transparent texel changes nothing.
-bool skips_transparent(int mode) { return mode == 1 || mode == 3 || mode == 4; }
-
 class SoftRenderer final : public Renderer {
  public:
   const char* name() const override { return "Direct3D 7 (software device)"; }
@@ -210,7 +196,7 @@ class SoftRenderer final : public Renderer {
   void draw_textured_quad(const Picture& picture, const TexVertex corners[4], Colour colour) override {
     if (!open_ || picture.width <= 0 || picture.height <= 0) return;
     if (picture.argb.size() != std::size_t(picture.width) * picture.height) return;
-    if (leaves_pixels_alone(mode_, colour.a)) return;
+    if (soft::leaves_pixels_alone(mode_, colour.a)) return;
     draw_kept_shapes();
     double xy[8];
     for (int i = 0; i < 4; ++i) {
@@ -239,7 +225,7 @@ class SoftRenderer final : public Renderer {
     job.picture = &picture;
     job.shader = soft::texel_shader(mode_);
     job.tint = Tint(colour);
-    job.skips_transparent = skips_transparent(mode_);
+    job.skips_transparent = soft::skips_transparent(mode_);
     job.opaque_replaces = soft::opaque_texels_replace(mode_, colour);
     job.tx_dx = s_dx * f1x + t_dx * f2x;
     job.tx_dy = s_dy * f1x + t_dy * f2x;

@@ -67,6 +67,14 @@ inline __m128i blend_lanes(__m128i src, __m128i dst, __m128i tint) {
   return div255_lanes(_mm_add_epi16(_mm_mullo_epi16(tinted, a), _mm_mullo_epi16(dst, na)));
 }
 
+// Four texels multiplied by the tint, rounding as the scalar rules do.
+inline __m128i tint4(__m128i texels, __m128i tint_lanes) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lo = div255_lanes(_mm_mullo_epi16(_mm_unpacklo_epi8(texels, zero), tint_lanes));
+  const __m128i hi = div255_lanes(_mm_mullo_epi16(_mm_unpackhi_epi8(texels, zero), tint_lanes));
+  return _mm_packus_epi16(lo, hi);
+}
+
 // Mode 3 four pixels at a time: fully transparent groups are skipped, opaque ones at full alpha
 // written without reading the screen.
 void texels_alpha(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
@@ -86,9 +94,7 @@ void texels_alpha(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
       if (tint.plain) {
         _mm_storeu_si128(out, s);
       } else {
-        const __m128i lo = div255_lanes(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), tint_lanes));
-        const __m128i hi = div255_lanes(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), tint_lanes));
-        _mm_storeu_si128(out, _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits));
+        _mm_storeu_si128(out, _mm_or_si128(tint4(s, tint_lanes), alpha_bits));
       }
       continue;
     }
@@ -105,16 +111,11 @@ void texels_alpha(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
 void texels_mask(Pixel* dst, const Pixel* src, int n, const Tint& tint) {
   const Colour c = tint.colour;
   const __m128i tint_lanes = _mm_setr_epi16(c.b, c.g, c.r, c.a, c.b, c.g, c.r, c.a);
-  const __m128i zero = _mm_setzero_si128();
   const __m128i alpha_bits = _mm_set1_epi32(static_cast<int>(kOpaque));
   int i = 0;
   for (; i + 4 <= n; i += 4) {
     __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    if (!tint.plain) {
-      const __m128i lo = div255_lanes(_mm_mullo_epi16(_mm_unpacklo_epi8(t, zero), tint_lanes));
-      const __m128i hi = div255_lanes(_mm_mullo_epi16(_mm_unpackhi_epi8(t, zero), tint_lanes));
-      t = _mm_packus_epi16(lo, hi);
-    }
+    if (!tint.plain) t = tint4(t, tint_lanes);
     const int shown = _mm_movemask_ps(_mm_castsi128_ps(t));
     if (shown == 0) continue;
     __m128i* out = reinterpret_cast<__m128i*>(dst + i);
@@ -231,13 +232,23 @@ TexelShader texel_shader(int mode) {
   }
 }
 
+bool leaves_pixels_alone(int mode, std::uint8_t alpha) {
+  switch (mode) {
+    case 1: return alpha < 128;
+    case 3:
+    case 4: return alpha == 0;
+    default: return false;
+  }
+}
+
 FlatOp flat_op(int mode, const Flat& flat) {
+  if (leaves_pixels_alone(mode, static_cast<std::uint8_t>(flat.a))) return FlatOp::None;
   switch (mode) {
     case 2: return FlatOp::Fill;
-    case 3: return flat.a == 0 ? FlatOp::None : flat.a == 255 ? FlatOp::Fill : FlatOp::Over;
-    case 4: return flat.a == 0 ? FlatOp::None : FlatOp::Light;
+    case 3: return flat.a == 255 ? FlatOp::Fill : FlatOp::Over;
+    case 4: return FlatOp::Light;
     case 5: return FlatOp::Shade;
-    default: return flat.a >= 128 ? FlatOp::Fill : FlatOp::None;
+    default: return FlatOp::Fill;
   }
 }
 

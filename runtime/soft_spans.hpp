@@ -10,6 +10,11 @@ using TexelShader = void (*)(Pixel* dst, const Pixel* src, int n, const Tint& ti
 TexelShader texel_shader(int mode);
 // True when a fully opaque texel in this mode and colour replaces the pixel whatever it was.
 bool opaque_texels_replace(int mode, Colour colour);
+// True when drawing at this vertex alpha changes no pixel in the mode: invisible contact shapes
+// and faded-out pictures cost nothing.
+bool leaves_pixels_alone(int mode, std::uint8_t alpha);
+// Modes in which a fully transparent texel changes nothing.
+inline bool skips_transparent(int mode) { return mode == 1 || mode == 3 || mode == 4; }
 
 // What a flat colour does to the pixels it covers in a mode.
 enum class FlatOp { None, Fill, Over, Light, Shade };
