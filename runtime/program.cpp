@@ -171,7 +171,7 @@ void exit_program() { end_program(0); }
 void end_if_asked() {
   if (!g_end_asked.exchange(false)) return;
   // The ending thread may have written the message already, giving up on this thread.
-  runtime_error(g_signal_message_written.exchange(true) ? u"" : u"Received Signal");
+  runtime_error(from_latin1(g_signal_message_written.exchange(true) ? "" : kSignalMessage));
 }
 
 void set_main_thread_waker(void (*wake)()) { g_waker.store(wake); }

@@ -40,8 +40,9 @@ class Renderer {
   virtual void clear(Colour colour) = 0;
 
   // Lets the back-end start drawing what it has been given, while the program waits before showing
-  // the frame (a software OpenGL driver draws nothing until it must).
-  virtual void flush() {}
+  // the frame (a software OpenGL driver draws nothing until it must). True when the finished picture
+  // has been handed to the platform ahead of showing (Platform::prepare_pixels).
+  virtual bool flush() { return false; }
   // Shows the back buffer, waiting for the vertical blank when asked.
   virtual void present(bool wait_vblank) = 0;
   // The back buffer as 0xAARRGGBB rows top to bottom (tests, screenshots, frame dumps).

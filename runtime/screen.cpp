@@ -41,9 +41,8 @@ struct Screen {
 
   DrawState draw;
 
-  // The software device's picture as handed to the window ahead of showing it; good until the next
-  // drawing call.
-  std::vector<std::uint32_t> prepared;
+  // The renderer's picture as handed to the window ahead of showing it; good until the next drawing
+  // call.
   bool picture_prepared = false;
 };
 
@@ -241,14 +240,7 @@ void present_frame(int sync) {
 void flush_frame() {
   Screen& s = screen();
   if (!s.open) return;
-  s.renderer->flush();
-  // Uploading and scaling the software device's picture for the window is done now, while the game
-  // waits for its frame timer, rather than after the frame's deadline.
-  platform::Platform& p = platform::current();
-  if (s.renderer != software_renderer() || !p.prepares_pixels()) return;
-  s.renderer->read_back(s.prepared);
-  p.prepare_pixels(s.prepared.data(), s.renderer->width(), s.renderer->height());
-  s.picture_prepared = true;
+  s.picture_prepared = s.renderer->flush();
 }
 
 void clear_frame() { renderer_for_drawing().clear(Colour{0, 0, 0, 255}); }

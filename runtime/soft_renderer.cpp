@@ -316,6 +316,16 @@ class SoftRenderer final : public Renderer {
     target_.clear(Flat(colour).colour);
   }
 
+  // Uploading and scaling the picture for the window is done now, while the game waits for its frame
+  // timer, rather than after the frame's deadline.
+  bool flush() override {
+    platform::Platform& p = platform::current();
+    if (!open_ || !p.prepares_pixels()) return false;
+    draw_kept_shapes();
+    p.prepare_pixels(target_.settled().data(), target_.width(), target_.height());
+    return true;
+  }
+
   void present(bool wait_vblank) override {
     if (!open_) return;
     draw_kept_shapes();

@@ -169,7 +169,9 @@ class ScreenWatch {
 
 constexpr int kRunning = -1000;
 
-// Why a real-program test cannot run here, or an empty string when it can.
+// Why a real-program test cannot run here, or an empty string when it can; SKIP_WITHOUT skips the test.
+#define SKIP_WITHOUT(program) \
+  if (const std::string missing = real_program::missing_for(program); !missing.empty()) GTEST_SKIP() << missing
 inline std::string missing_for(const std::string& program) {
   if (!on_path("Xvfb") || !on_path("xdotool")) return "Needs Xvfb and xdotool (scripts/setup installs both).";
   if (!fs::exists(fs::path(SKY_RUN_DIR) / program) || !fs::exists(fs::path(SKY_RUN_DIR) / "gfx/misc/startup.png"))
@@ -385,5 +387,27 @@ class ProgramRun {
   bool exited_ = false;
   int status_ = 0;
 };
+
+// Fifteen rows of score 0 named ROW1 to ROW15, with LF line ends as an editor might leave them.
+inline std::string named_table() {
+  std::string table;
+  for (int row = 1; row <= 15; ++row) table += "0\nROW" + std::to_string(row) + "\n";
+  return table;
+}
+
+// The file as the program writes it, from the fifteen rows' scores and names.
+inline std::string written_table(const std::vector<std::pair<int, std::string>>& rows) {
+  std::string file;
+  for (const auto& [score, name] : rows) file += std::to_string(score) + "\r\n" + name + "\r\n";
+  return file;
+}
+
+// What a game of score 0 saves over named_table(): the new name first (a score equal to the best goes
+// above it), the old rows one down and the last gone.
+inline std::string named_table_after(const std::string& name) {
+  std::vector<std::pair<int, std::string>> rows = {{0, name}};
+  for (int row = 1; row <= 14; ++row) rows.push_back({0, "ROW" + std::to_string(row)});
+  return written_table(rows);
+}
 
 }  // namespace real_program

@@ -59,7 +59,7 @@ std::chrono::milliseconds some_moment() {
 class Endings : public testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
-    if (const std::string missing = missing_for(GetParam().program); !missing.empty()) GTEST_SKIP() << missing;
+    SKIP_WITHOUT(GetParam().program);
   }
 };
 
@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(RealProgramEndings, DisplayLossEndings,
 class NoDisplayEndings : public testing::TestWithParam<const char*> {};
 
 TEST_P(NoDisplayEndings, EndAtOnceSayingWhy) {
-  if (const std::string missing = missing_for(GetParam()); !missing.empty()) GTEST_SKIP() << missing;
+  SKIP_WITHOUT(GetParam());
   Launch launch;
   launch.x_server = false;
   launch.env = {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};

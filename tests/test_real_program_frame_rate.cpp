@@ -84,7 +84,7 @@ std::string table() {
 }
 
 void presents_sixty_frames_a_second(const std::string& program) {
-  if (const std::string missing = missing_for(program); !missing.empty()) GTEST_SKIP() << missing;
+  SKIP_WITHOUT(program);
   PresentCount count;
   Launch launch;
   launch.env = count.env();

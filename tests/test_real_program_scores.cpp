@@ -16,37 +16,11 @@ namespace {
 const std::string kUnreadable = "L\xE4skiks meni! :^(";
 const std::string kUnsaved = "No nyt t\xE4\xE4 homma meni kyll\xE4 aivan l\xE4skiks.";
 
-// Fifteen rows of score 0 named ROW1 to ROW15, with LF line ends as an editor might leave them.
-std::string named_table() {
-  std::string table;
-  for (int row = 1; row <= 15; ++row) table += "0\nROW" + std::to_string(row) + "\n";
-  return table;
-}
-
-// The file as the program writes it, from the fifteen rows' scores and names.
-std::string written_table(const std::vector<std::pair<int, std::string>>& rows) {
-  std::string file;
-  for (const auto& [score, name] : rows) file += std::to_string(score) + "\r\n" + name + "\r\n";
-  return file;
-}
-
-// What a game of score 0 saves over named_table(): the new name first (a score equal to the best goes
-// above it), the old rows one down and the last gone.
-std::string named_table_after(const std::string& name) {
-  std::vector<std::pair<int, std::string>> rows = {{0, name}};
-  for (int row = 1; row <= 14; ++row) rows.push_back({0, "ROW" + std::to_string(row)});
-  return written_table(rows);
-}
-
 // Fifteen rows of score 0 with empty names, but for the given ones.
 std::string empty_table_with(const std::vector<std::pair<int, std::pair<int, std::string>>>& set) {
   std::vector<std::pair<int, std::string>> rows(15, {0, ""});
   for (const auto& [row, value] : set) rows[row] = value;
   return written_table(rows);
-}
-
-void skip_without(const std::string& program) {
-  if (const std::string missing = missing_for(program); !missing.empty()) GTEST_SKIP() << missing;
 }
 
 // Starts a game from the title and ends it at once with Esc; `keys` are then typed, counted in play and
@@ -73,7 +47,7 @@ void expect_saved_and_going_on(ProgramRun& run, const std::string& window, const
 // A folder named "scores.txt" opens on Linux yet never reads: the start-up must end at once as for a file
 // that is not there, without showing the title or growing without bound.
 void folder_named_scores_is_fatal_at_start(const std::string& program) {
-  skip_without(program);
+  SKIP_WITHOUT(program);
   Launch launch;
   launch.prepare = [](const fs::path& folder) {
     fs::remove(folder / "scores.txt");
@@ -89,7 +63,7 @@ void folder_named_scores_is_fatal_at_start(const std::string& program) {
 // The table read at the title comes back in the file saved after a game, so a game shows what was read.
 void empty_lines_read_as_the_format_says(const std::string& program, const std::string& tail,
                                          const std::string& expected_after_game) {
-  skip_without(program);
+  SKIP_WITHOUT(program);
   ProgramRun run(program, written_table(std::vector<std::pair<int, std::string>>(15, {40, "OLD"})) + tail);
   std::string window;
   ASSERT_NO_FATAL_FAILURE(start_game_and_type(run, "f l y 9 Return", window));
@@ -138,7 +112,7 @@ TEST(RealProgramScores, RowAfterMoreThanABlockOfEmptyLinesIsRead) {
 }
 
 TEST(RealProgramScores, ReadOnlyScoresIsFatalAndKeptAsItWas) {
-  skip_without("game_d3d7");
+  SKIP_WITHOUT("game_d3d7");
   ProgramRun run("game_d3d7", named_table(), player_launch([](const fs::path& folder) {
                    fs::permissions(folder / "scores.txt", fs::perms::owner_read | fs::perms::group_read |
                                                               fs::perms::others_read);
@@ -155,7 +129,7 @@ TEST(RealProgramScores, ReadOnlyScoresIsFatalAndKeptAsItWas) {
 
 // A shared install: the player may write the table but not its folder.
 TEST(RealProgramScores, WritableScoresInAReadOnlyFolderIsSaved) {
-  skip_without("game_gl");
+  SKIP_WITHOUT("game_gl");
   ProgramRun run("game_gl", named_table(), player_launch([](const fs::path& folder) {
                    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
@@ -169,7 +143,7 @@ TEST(RealProgramScores, WritableScoresInAReadOnlyFolderIsSaved) {
 // "scores.txt" links to a table in another folder: the link stays, the table behind it gets the game, and
 // keeps its mode.
 TEST(RealProgramScores, LinkedScoresStaysALinkAndItsTableIsSaved) {
-  skip_without("game_d3d7");
+  SKIP_WITHOUT("game_d3d7");
   ProgramRun run("game_d3d7", named_table(), player_launch([](const fs::path& folder) {
                    fs::create_directory(folder / "shared");
                    fs::rename(folder / "scores.txt", folder / "shared" / "table.txt");
@@ -190,8 +164,8 @@ TEST(RealProgramScores, LinkedScoresStaysALinkAndItsTableIsSaved) {
 // Two programs in one folder end their games at the same moment, beside a temporary file that an earlier
 // save left and the player may not touch: both saves succeed and the file holds one whole table.
 TEST(RealProgramScores, TwoProgramsSavingAtOnceLeaveOneWholeTable) {
-  skip_without("game_gl");
-  skip_without("game_d3d7");
+  SKIP_WITHOUT("game_gl");
+  SKIP_WITHOUT("game_d3d7");
   ProgramRun first("game_gl", named_table(), player_launch([](const fs::path& folder) {
                      fs::copy(fs::path(SKY_RUN_DIR) / "game_d3d7", folder / "game_d3d7");
                      write_file(folder / "scores.txt.tmp", "left over");

@@ -19,7 +19,7 @@ void GlBatch::add_fan(const GlVertex* corners, int count) {
     out.push_back(corners[i]);
     out.push_back(corners[i + 1]);
   }
-  keep(kTriangles, box);
+  // Triangles are drawn first, so no later primitive ever needs to know where they lie.
 }
 
 void GlBatch::add_line(const GlVertex& from, const GlVertex& to) {

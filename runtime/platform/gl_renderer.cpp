@@ -183,10 +183,11 @@ class GlRenderer final : public Renderer {
   }
 
   // A software driver would otherwise draw the whole frame in the swap, after the frame's deadline.
-  void flush() override {
-    if (!open_) return;
+  bool flush() override {
+    if (!open_) return false;
     batch_.flush();
     glFlush();
+    return false;
   }
 
   void present(bool wait_vblank) override {
@@ -305,25 +306,18 @@ class GlRenderer final : public Renderer {
     }
   }
 
-  void use_blending(bool on) {
-    if (on == blending_) return;
-    batch_.flush();
-    blending_ = on;
-    if (on) {
-      glEnable(GL_BLEND);
-    } else {
-      glDisable(GL_BLEND);
-    }
-  }
+  void use_blending(bool on) { use_capability(blending_, GL_BLEND, on); }
 
-  void use_texturing(bool on) {
-    if (on == texturing_) return;
+  void use_texturing(bool on) { use_capability(texturing_, GL_TEXTURE_2D, on); }
+
+  void use_capability(bool& state, GLenum capability, bool on) {
+    if (on == state) return;
     batch_.flush();
-    texturing_ = on;
+    state = on;
     if (on) {
-      glEnable(GL_TEXTURE_2D);
+      glEnable(capability);
     } else {
-      glDisable(GL_TEXTURE_2D);
+      glDisable(capability);
     }
   }
 
