@@ -43,15 +43,17 @@ void apply_world_block(GameState& s) {
   const tables::WorldRow& w = tables::kWorldTable[s.world - 1];
   // Paused until the level start resumes it; the previous music channel is simply dropped.
   s.music_channel = rt::start_sound_paused(s.world_song[w.song], 0);
-  for (int i = 0; i < 4; ++i) s.speaker_img[i] = rt::load_image(rt::from_latin1(w.speakers[i]), tables::kMaskFlag);
-  const int layer_flags = layer_tile_flags(s, w);
-  for (int i = 0; i < kTiles; ++i) s.game_layer_img[i] = rt::load_image(rt::from_latin1(w.game_tiles[i]), layer_flags);
-  for (int i = 0; i < kTiles; ++i) {
-    s.back_layer_img[i] = rt::load_image(rt::from_latin1(w.back_tiles[i]), tables::kBackTileFlags);
-  }
-  for (int i = 0; i < kTiles; ++i) {
-    s.front_layer_img[i] = rt::load_image(rt::from_latin1(w.front_tiles[i]), layer_flags);
-  }
+  // The pictures in the order world_block_pictures gives them, which the decoding ahead follows too.
+  const std::vector<rt::ImageLoad> loads = world_block_pictures(s);
+  auto next = loads.begin();
+  const auto load = [&next] {
+    const rt::ImageLoad& picture = *next++;
+    return rt::load_image(picture.path, picture.flags);
+  };
+  for (int i = 0; i < 4; ++i) s.speaker_img[i] = load();
+  for (int i = 0; i < kTiles; ++i) s.game_layer_img[i] = load();
+  for (int i = 0; i < kTiles; ++i) s.back_layer_img[i] = load();
+  for (int i = 0; i < kTiles; ++i) s.front_layer_img[i] = load();
   s.wrench_x = w.repair.x;
   s.wrench_y = w.repair.y;
   for (int i = 0; i < kStations; ++i) {

@@ -86,4 +86,9 @@ void start_in_background(std::shared_ptr<BackgroundJob> job) {
   p.work_waiting.notify_one();
 }
 
+void start_largest_first(std::vector<SizedJob> jobs) {
+  std::stable_sort(jobs.begin(), jobs.end(), [](const SizedJob& a, const SizedJob& b) { return a.first > b.first; });
+  for (SizedJob& job : jobs) start_in_background(std::move(job.second));
+}
+
 }  // namespace rt

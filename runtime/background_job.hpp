@@ -1,9 +1,12 @@
 // Background jobs: work handed to a few worker threads, whose result a caller collects when it needs it.
 #pragma once
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace rt {
 
@@ -33,5 +36,10 @@ class BackgroundJob {
 // Queues the job for the worker threads, started on first use: one fewer than the machine's cores,
 // since the thread that waits for a result runs unstarted jobs itself.
 void start_in_background(std::shared_ptr<BackgroundJob> job);
+
+// Queues jobs by the size of the file each decodes, larger first: they take longest, and the small
+// ones fill the gaps at the end.
+using SizedJob = std::pair<std::uintmax_t, std::shared_ptr<BackgroundJob>>;
+void start_largest_first(std::vector<SizedJob> jobs);
 
 }  // namespace rt

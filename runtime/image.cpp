@@ -158,7 +158,7 @@ int load_image(const String& path, int flags) {
 void decode_pictures_ahead(const std::vector<ImageLoad>& loads) {
   ImageStore& s = store();
   s.ahead.clear();
-  std::vector<std::pair<std::uintmax_t, std::shared_ptr<PictureJob>>> jobs;
+  std::vector<SizedJob> jobs;
   for (const ImageLoad& load : loads) {
     const std::optional<ImageKey> key = image_key(to_latin1(load.path), load.flags);
     // A file that cannot be looked at is left to its load, which reports it.
@@ -167,9 +167,7 @@ void decode_pictures_ahead(const std::vector<ImageLoad>& loads) {
     s.ahead.emplace(key->picture, job);
     jobs.emplace_back(key->picture.file_size, std::move(job));
   }
-  // Larger files first: they take longest, and the small ones fill the gaps at the end.
-  std::stable_sort(jobs.begin(), jobs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-  for (auto& job : jobs) start_in_background(std::move(job.second));
+  start_largest_first(std::move(jobs));
 }
 
 int pictures_decoding_ahead() { return static_cast<int>(store().ahead.size()); }

@@ -246,7 +246,7 @@ int load_sound(const String& path, int flags) {
 void decode_sounds_ahead(const std::vector<SoundLoad>& loads) {
   SoundServices& s = services();
   s.ahead.clear();
-  std::vector<std::pair<std::uintmax_t, std::shared_ptr<ClipJob>>> jobs;
+  std::vector<SizedJob> jobs;
   for (const SoundLoad& load : loads) {
     std::string name = file_name(load.path);
     if (s.loaded.contains({name, load.flags != 0}) || s.ahead.contains(name)) continue;
@@ -258,9 +258,7 @@ void decode_sounds_ahead(const std::vector<SoundLoad>& loads) {
     s.ahead.emplace(std::move(name), job);
     jobs.emplace_back(size, std::move(job));
   }
-  // Larger files first: they take longest, and the small ones fill the gaps at the end.
-  std::stable_sort(jobs.begin(), jobs.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-  for (auto& job : jobs) start_in_background(std::move(job.second));
+  start_largest_first(std::move(jobs));
 }
 
 int sounds_decoding_ahead() { return static_cast<int>(services().ahead.size()); }
