@@ -61,6 +61,21 @@ class SoftRenderer : public ::testing::Test {
     return out;
   }
   std::uint32_t at(int x, int y) { return pixels()[std::size_t(y) * r.width() + x]; }
+  // Opaque pixels of every colour, to blend over.
+  static Pixels busy(std::mt19937& rng, int n) {
+    Pixels back(n);
+    for (auto& p : back) p = rng() | 0xFF000000u;
+    return back;
+  }
+  // A 40 x 8 screen holding the w x h picture `back` at its top-left, then `front` over it in the mode.
+  Pixels drawn_over(const Pixels& back, const Pixels& front, int w, int h, int mode, rt::Colour tint) {
+    open(40, 8);
+    r.set_blend_mode(2);
+    draw(picture(w, h, back), 0, 0, 1, {255, 255, 255, 255});
+    r.set_blend_mode(mode);
+    draw(picture(w, h, front), 0, 0, 1, tint);
+    return pixels();
+  }
 
   rt::Renderer& r = *rt::software_renderer();
   rt::platform::ScriptedPlatform* platform = nullptr;
@@ -133,19 +148,14 @@ TEST_F(SoftRenderer, UnknownModeKeepsTheBlendingInForce) {
 TEST_F(SoftRenderer, TintedPictureBlendsEveryTexelWithExactRounding) {
   std::mt19937 rng(7);
   const int w = 37, h = 5;
-  Pixels back(w * h), front(w * h);
-  for (auto& p : back) p = rng() | 0xFF000000u;
+  const Pixels back = busy(rng, w * h);
+  Pixels front(w * h);
   for (std::size_t i = 0; i < front.size(); ++i) {
     const std::uint32_t alpha = i % 5 == 0 ? 0 : i % 5 == 1 ? 255 : rng() & 0xFF;
     front[i] = (rng() & 0xFFFFFF) | alpha << 24;
   }
   for (const rt::Colour tint : {rt::Colour{245, 225, 235, 200}, rt::Colour{255, 255, 255, 255}}) {
-    open(40, 8);
-    r.set_blend_mode(2);
-    draw(picture(w, h, back), 0, 0, 1, {255, 255, 255, 255});
-    r.set_blend_mode(3);
-    draw(picture(w, h, front), 0, 0, 1, tint);
-    const Pixels out = pixels();
+    const Pixels out = drawn_over(back, front, w, h, 3, tint);
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
         const std::uint32_t s = front[y * w + x], d = back[y * w + x];
@@ -163,20 +173,15 @@ TEST_F(SoftRenderer, TintedPictureBlendsEveryTexelWithExactRounding) {
 TEST_F(SoftRenderer, TintedMaskKeepsTexelsFromHalfAlphaUpWithExactRounding) {
   std::mt19937 rng(13);
   const int w = 37, h = 5;
-  Pixels back(w * h), front(w * h);
-  for (auto& p : back) p = rng() | 0xFF000000u;
+  const Pixels back = busy(rng, w * h);
+  Pixels front(w * h);
   for (int i = 0; i < w * h; ++i) {
     // Whole groups of opaque texels, then groups of any alpha.
     const std::uint32_t alpha = i % w / 4 % 3 == 0 ? 255 : rng() & 0xFF;
     front[i] = (rng() & 0xFFFFFF) | alpha << 24;
   }
   for (const rt::Colour tint : {rt::Colour{245, 120, 235, 200}, rt::Colour{255, 255, 255, 255}}) {
-    open(40, 8);
-    r.set_blend_mode(2);
-    draw(picture(w, h, back), 0, 0, 1, {255, 255, 255, 255});
-    r.set_blend_mode(1);
-    draw(picture(w, h, front), 0, 0, 1, tint);
-    const Pixels out = pixels();
+    const Pixels out = drawn_over(back, front, w, h, 1, tint);
     for (int i = 0; i < w * h; ++i) {
       const std::uint32_t s = front[i];
       const bool shows = div255(int(s >> 24) * tint.a) >= 128;
@@ -190,8 +195,7 @@ TEST_F(SoftRenderer, TintedMaskKeepsTexelsFromHalfAlphaUpWithExactRounding) {
 // Known pictures skip their transparent ends; what they draw must not change, at any offset.
 TEST_F(SoftRenderer, FlatColourBlendsEveryPixelWithExactRounding) {
   std::mt19937 rng(11);
-  Pixels back(37 * 5);
-  for (auto& p : back) p = rng() | 0xFF000000u;
+  const Pixels back = busy(rng, 37 * 5);
   open(40, 8);
   r.set_blend_mode(2);
   draw(picture(37, 5, back), 0, 0, 1, {255, 255, 255, 255});
