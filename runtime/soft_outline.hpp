@@ -1,6 +1,6 @@
-// A convex polygon's coverage by rows, for the software device. A pixel is covered when its centre
-// is inside, with centres on a left or top edge counted in and on a right or bottom edge left out,
-// as OpenGL decides.
+// A convex polygon's coverage by rows, for the software device and for the small shapes the OpenGL
+// renderer draws as rectangles. A pixel is covered when its centre is inside, with centres on a left
+// or top edge counted in and on a right or bottom edge left out, as OpenGL decides.
 #pragma once
 #include <vector>
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include "runtime/platform/platform.hpp"
@@ -133,6 +134,64 @@ TEST_F(GlRenderer, ModesOutsideOneToFiveDrawWithoutBlendingOrAlphaTest) {
   std::vector<std::uint32_t> frame;
   gl_->read_back(frame);
   EXPECT_EQ(pixel(frame, 50, 50), 0xFFFFFFFFu) << "neither blended over black nor dropped for its low alpha";
+}
+
+// Shapes of every kind the renderer groups apart, each lighting pixel (150, y) and little else near it.
+using Shape = void (*)(rt::Renderer&, float y, rt::Colour);
+const Shape kShapes[] = {
+    [](rt::Renderer& r, float y, rt::Colour c) { r.plot_point(150, y, c); },
+    [](rt::Renderer& r, float y, rt::Colour c) { r.draw_line(110, y - 9.8f, 190, y + 10.2f, c); },   // a slope of 1/4
+    [](rt::Renderer& r, float y, rt::Colour c) { r.draw_line(-90, y - 59.8f, 190, y + 10.2f, c); },  // from off the screen
+    [](rt::Renderer& r, float y, rt::Colour c) {  // a snow flake
+      const float xy[] = {153, y + 0.5f, 152.3f, y + 2.3f, 150.5f, y + 3, 148.7f, y + 2.3f,
+                          148, y + 0.5f, 148.7f, y - 1.3f, 150.5f, y - 2, 152.3f, y - 1.3f};
+      r.fill_polygon(xy, 8, c);
+    },
+    [](rt::Renderer& r, float y, rt::Colour c) {  // a slanted quad
+      const float xy[] = {140, y - 3, 165, y - 2, 164, y + 4, 139, y + 3};
+      r.fill_polygon(xy, 4, c);
+    },
+    [](rt::Renderer& r, float y, rt::Colour c) {  // a slanted sliver from off the screen
+      const float xy[] = {-50, y - 2, 170, y - 1.2f, 172, y + 2.8f, -48, y + 2};
+      r.fill_polygon(xy, 4, c);
+    },
+};
+
+// Drawing waits in batches by kind and by whether a shape reaches off the screen; whatever is drawn
+// later over the same pixel must still end on top.
+TEST_F(GlRenderer, EveryKindOfShapeDrawnOverAnotherEndsOnTop) {
+  const int kinds = static_cast<int>(std::size(kShapes));
+  const auto colour_of = [](int kind) {
+    return rt::Colour{static_cast<std::uint8_t>(40 * kind + 30), static_cast<std::uint8_t>(250 - 35 * kind), 128, 255};
+  };
+  const auto probe_y = [&](int under, int over) { return 12 + 20 * (under * kinds + over); };
+  // One screen at a time: both renderers share the one window.
+  const auto draw_pairs = [&](rt::Renderer& r) {
+    EXPECT_TRUE(r.open(kWidth, kHeight, 0, 60, 2));
+    r.set_blend_mode(2);
+    r.clear(kBlack);
+    for (int under = 0; under < kinds; ++under) {
+      for (int over = 0; over < kinds; ++over) {
+        kShapes[under](r, float(probe_y(under, over)), colour_of(under));
+        kShapes[over](r, float(probe_y(under, over)), colour_of(over));
+      }
+    }
+    std::vector<std::uint32_t> frame;
+    r.read_back(frame);
+    r.close();
+    return frame;
+  };
+  const std::vector<std::uint32_t> gl_frame = draw_pairs(*gl_);
+  const std::vector<std::uint32_t> soft_frame = draw_pairs(*rt::software_renderer());
+  for (int under = 0; under < kinds; ++under) {
+    for (int over = 0; over < kinds; ++over) {
+      const rt::Colour c = colour_of(over);
+      const std::uint32_t expected = 0xFF000000u | std::uint32_t(c.r) << 16 | std::uint32_t(c.g) << 8 | c.b;
+      const int y = probe_y(under, over);
+      EXPECT_EQ(pixel(soft_frame, 150, y), expected) << "software device, shape " << over << " over " << under;
+      EXPECT_EQ(pixel(gl_frame, 150, y), expected) << "OpenGL, shape " << over << " over " << under;
+    }
+  }
 }
 
 }  // namespace

@@ -10,42 +10,30 @@ GlVertex gl_vertex(float x, float y, float u, float v, Colour colour) {
 }
 
 void GlBatch::add_fan(const GlVertex* corners, int count) {
-  const Box box = reach_around(corners, count);
-  make_room(kTriangles, box);
-  std::vector<GlVertex>& out = waiting_[kTriangles].vertices;
+  std::vector<GlVertex>& out = room_for(kTriangles, corners, count);
   // Separate triangles, as the fan would cut them, so that consecutive fans share one call.
   for (int i = 1; i + 1 < count; ++i) {
     out.push_back(corners[0]);
     out.push_back(corners[i]);
     out.push_back(corners[i + 1]);
   }
-  // Triangles are drawn first, so no later primitive ever needs to know where they lie.
 }
 
 void GlBatch::add_line(const GlVertex& from, const GlVertex& to) {
   const GlVertex ends[2] = {from, to};
-  const Box box = reach_around(ends, 2);
-  make_room(kLines, box);
-  waiting_[kLines].vertices.insert(waiting_[kLines].vertices.end(), ends, ends + 2);
-  keep(kLines, box);
-}
-
-void GlBatch::add_point(const GlVertex& point) {
-  const Box box = reach_around(&point, 1);
-  make_room(kPoints, box);
-  waiting_[kPoints].vertices.push_back(point);
-  keep(kPoints, box);
+  std::vector<GlVertex>& out = room_for(kLines, ends, 2);
+  out.insert(out.end(), ends, ends + 2);
 }
 
 void GlBatch::flush() {
-  static constexpr GLenum kPrimitive[kKinds] = {GL_TRIANGLES, GL_LINES, GL_POINTS};
-  for (int kind = 0; kind < kKinds; ++kind) {
-    std::vector<GlVertex>& vertices = waiting_[kind].vertices;
+  static constexpr GLenum kPrimitive[] = {GL_LINES, GL_TRIANGLES};
+  for (int group = 0; group < kGroups; ++group) {
+    std::vector<GlVertex>& vertices = waiting_[group].vertices;
     if (vertices.empty()) continue;
     glVertexPointer(2, GL_FLOAT, sizeof(GlVertex), &vertices[0].x);
     glTexCoordPointer(2, GL_FLOAT, sizeof(GlVertex), &vertices[0].u);
     glColorPointer(4, GL_FLOAT, sizeof(GlVertex), &vertices[0].r);
-    glDrawArrays(kPrimitive[kind], 0, static_cast<GLsizei>(vertices.size()));
+    glDrawArrays(kPrimitive[group / 2], 0, static_cast<GLsizei>(vertices.size()));
   }
   drop();
 }
@@ -57,7 +45,7 @@ void GlBatch::drop() {
   }
 }
 
-GlBatch::Box GlBatch::reach_around(const GlVertex* corners, int count) const {
+std::vector<GlVertex>& GlBatch::room_for(Kind kind, const GlVertex* corners, int count) {
   Box box{corners[0].x, corners[0].y, corners[0].x, corners[0].y};
   for (int i = 1; i < count; ++i) {
     box.left = std::min(box.left, corners[i].x);
@@ -65,16 +53,22 @@ GlBatch::Box GlBatch::reach_around(const GlVertex* corners, int count) const {
     box.right = std::max(box.right, corners[i].x);
     box.bottom = std::max(box.bottom, corners[i].y);
   }
+  // Written so that a NaN counts as off the screen.
+  const bool on_screen = box.left >= 0.0f && box.top >= 0.0f && box.right <= screen_width_ && box.bottom <= screen_height_;
+  const int group = 2 * kind + (on_screen ? 0 : 1);
   box.left -= reach_;
   box.top -= reach_;
   box.right += reach_;
   box.bottom += reach_;
-  return box;
+  make_room(group, box);
+  // The first group is drawn first, so no later primitive ever needs to know where its own lie.
+  if (group > 0) keep(group, box);
+  return waiting_[group].vertices;
 }
 
-// Kinds drawn after this one must hold nothing that this primitive would then be drawn under.
-void GlBatch::make_room(Kind kind, const Box& box) {
-  for (int later = kind + 1; later < kKinds; ++later) {
+// Groups drawn after this one must hold nothing that this primitive would then be drawn under.
+void GlBatch::make_room(int group, const Box& box) {
+  for (int later = group + 1; later < kGroups; ++later) {
     const Waiting& w = waiting_[later];
     if (w.boxes.empty() || !w.all.meets(box)) continue;
     if (std::any_of(w.boxes.begin(), w.boxes.end(), [&](const Box& other) { return other.meets(box); })) {
@@ -84,8 +78,8 @@ void GlBatch::make_room(Kind kind, const Box& box) {
   }
 }
 
-void GlBatch::keep(Kind kind, const Box& box) {
-  Waiting& w = waiting_[kind];
+void GlBatch::keep(int group, const Box& box) {
+  Waiting& w = waiting_[group];
   if (w.boxes.empty()) {
     w.all = box;
   } else {

@@ -18,18 +18,24 @@ struct GlVertex {
 GlVertex gl_vertex(float x, float y, float u, float v, Colour colour);
 
 // Everything added shares one texture and one blending state: the owner flushes before changing
-// either. Triangles, lines and points are drawn by separate calls, triangles first, then lines, then
-// points; a primitive that would end up drawn before an earlier one of another kind over the same
-// pixels first has what waits drawn.
+// either. Lines and triangles are drawn by separate calls, lines first, and of each kind those wholly
+// on the screen apart from those reaching past its edge: a software driver sends every vertex of a
+// call through its slow clipping path, once per few dozen primitives, as soon as one vertex of the
+// call lies off the screen. A primitive that would end up drawn before an earlier one of another group
+// over the same pixels first has what waits drawn.
 class GlBatch {
  public:
-  // How far, in picture pixels, a primitive may light pixels beyond its corners (line width, point
-  // size, rounding): two primitives further apart than twice this share no pixel.
+  // How far, in picture pixels, a primitive may light pixels beyond its corners (line width,
+  // rounding): two primitives further apart than twice this share no pixel.
   void set_reach(float picture_pixels) { reach_ = picture_pixels; }
+  // The screen's size in the coordinates primitives come in.
+  void set_screen(float width, float height) {
+    screen_width_ = width;
+    screen_height_ = height;
+  }
 
   void add_fan(const GlVertex* corners, int count);  // a convex polygon, corners in order
   void add_line(const GlVertex& from, const GlVertex& to);
-  void add_point(const GlVertex& point);
 
   // Draws what waits through the enabled client arrays and empties the batch.
   void flush();
@@ -37,7 +43,11 @@ class GlBatch {
   void drop();
 
  private:
-  enum Kind { kTriangles, kLines, kPoints, kKinds };
+  // Lines come first: a line's end pixel is drawn after it as a small square, which must not force
+  // a flush at every line of a shower of them.
+  enum Kind { kLines, kTriangles };
+  // Groups in the order they are drawn: each kind on the screen, then the same kind past its edge.
+  static constexpr int kGroups = 4;
 
   struct Box {
     float left, top, right, bottom;
@@ -53,12 +63,14 @@ class GlBatch {
     Box all{};               // around every box, valid while boxes is not empty
   };
 
-  Box reach_around(const GlVertex* corners, int count) const;
-  void make_room(Kind kind, const Box& box);
-  void keep(Kind kind, const Box& box);
+  // Where the next primitive of this kind goes, after making room for it.
+  std::vector<GlVertex>& room_for(Kind kind, const GlVertex* corners, int count);
+  void make_room(int group, const Box& box);
+  void keep(int group, const Box& box);
 
   float reach_ = 2.0f;
-  Waiting waiting_[kKinds];
+  float screen_width_ = 0.0f, screen_height_ = 0.0f;
+  Waiting waiting_[kGroups];
 };
 
 }  // namespace rt

@@ -11,6 +11,7 @@
 #include "runtime/platform/gl_coverage.hpp"
 #include "runtime/platform/platform.hpp"
 #include "runtime/renderer.hpp"
+#include "runtime/soft_outline.hpp"
 
 namespace rt {
 namespace {
@@ -129,6 +130,7 @@ class GlRenderer final : public Renderer {
     if (!open_ || count < 3) return;
     use_texturing(false);
     drawn_since_present_ = true;
+    if (fill_as_rectangles(xy, count, colour)) return;
     fan_.clear();
     for (int i = 0; i < count; ++i) fan_.push_back(gl_vertex(xy[2 * i] + kFillNudge, xy[2 * i + 1] + kFillNudge, 0, 0, colour));
     batch_.add_fan(fan_.data(), count);
@@ -149,6 +151,12 @@ class GlRenderer final : public Renderer {
     const double start = a2 > a1 ? std::ceil(a1 - 0.5) : std::floor(a1 - 0.5) + 1.0;
     const double end = a2 > a1 ? std::ceil(a2 - 0.5) : std::floor(a2 - 0.5) + 1.0;
     if (start == end) return;
+    // A line along a pixel row or column lights whole pixels from start to end.
+    if (b1 == (along_x ? y2 : x2)) {
+      const double a = std::min(start, end), b = std::floor(b1);
+      if (along_x) return fill_pixels(a, b, std::max(start, end), b + 1, colour);
+      return fill_pixels(b, a, b + 1, std::max(start, end), colour);
+    }
     const double across = kLineNudge;
     const auto end_at = [&](double a) {
       const auto b = static_cast<float>(b1 + (a - a1) * slope + across);
@@ -162,8 +170,10 @@ class GlRenderer final : public Renderer {
     if (!open_) return;
     use_texturing(false);
     drawn_since_present_ = true;
-    // The pixel containing (x, y), chosen here and drawn at its centre so no rounding can move it.
-    batch_.add_point(gl_vertex(std::floor(x) + 0.5f, std::floor(y) + 0.5f, 0, 0, colour));
+    // The pixel containing (x, y), as a square: it joins the triangles' batch, and at a scaled
+    // viewport it covers the picture pixel as the polygons beside it do.
+    const double left = std::floor(double(x)), top = std::floor(double(y));
+    fill_pixels(left, top, left + 1, top + 1, colour);
   }
 
   void clear(Colour colour) override {
@@ -248,6 +258,7 @@ class GlRenderer final : public Renderer {
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     batch_.drop();
+    batch_.set_screen(float(width_), float(height_));
     glDisable(GL_TEXTURE_2D);
     texturing_ = false;
     bound_texture_ = 0;
@@ -462,6 +473,44 @@ class GlRenderer final : public Renderer {
     return true;
   }
 
+  // Whole pixels from (left, top) to (right, bottom), untextured. Edges on pixel boundaries leave no
+  // pixel centre for the rasteriser to decide on.
+  void fill_pixels(double left, double top, double right, double bottom, Colour colour) {
+    if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(right) || !std::isfinite(bottom)) return;
+    const auto l = float(left), t = float(top), r = float(right), b = float(bottom);
+    const GlVertex corners[4] = {gl_vertex(l, t, 0, 0, colour), gl_vertex(r, t, 0, 0, colour),
+                                 gl_vertex(r, b, 0, 0, colour), gl_vertex(l, b, 0, 0, colour)};
+    batch_.add_fan(corners, 4);
+  }
+
+  // A small shape (a snow flake, a drop of spray) is cut by the rasteriser into many slivers, each
+  // set up on its own. Its covered pixels, found by the same centre rule, make a few rectangles of
+  // rows with the same span; they are drawn instead when they take no more triangles than the fan.
+  bool fill_as_rectangles(const float* xy, int count, Colour colour) {
+    constexpr int kSmallRows = 64;
+    const int most = (count - 2) / 2;
+    corners_.assign(xy, xy + 2 * count);
+    if (!outline_.build(corners_.data(), count, width_, height_)) return true;  // nothing on the screen
+    if (outline_.row1 - outline_.row0 > kSmallRows) return false;
+    outline_.spans(spans_);
+    rectangles_.clear();
+    for (int row = outline_.row0; row < outline_.row1; ++row) {
+      const soft::RowSpan span = spans_[std::size_t(row - outline_.row0)];
+      if (span.xa >= span.xb) continue;
+      if (!rectangles_.empty()) {
+        Rect& last = rectangles_.back();
+        if (last.x == span.xa && last.x + last.width == span.xb && last.y + last.height == row) {
+          ++last.height;
+          continue;
+        }
+      }
+      if (int(rectangles_.size()) == most) return false;
+      rectangles_.push_back(Rect{span.xa, row, span.xb - span.xa, 1});
+    }
+    for (const Rect& r : rectangles_) fill_pixels(r.x, r.y, r.x + r.width, r.y + r.height, colour);
+    return true;
+  }
+
   // Copies the finished frame aside before the swap leaves the back buffer undefined.
   void keep_frame() {
     if (saved_frame_texture_ == 0) saved_frame_texture_ = new_texture();
@@ -498,6 +547,10 @@ class GlRenderer final : public Renderer {
   // contents, texturing, blending, the viewport, or the frame being cleared, read or shown.
   GlBatch batch_;
   std::vector<GlVertex> fan_;  // a polygon's corners on their way into the batch
+  std::vector<double> corners_;  // a small shape's corners, for its outline
+  soft::Outline outline_;
+  std::vector<soft::RowSpan> spans_;
+  std::vector<Rect> rectangles_;
 };
 
 }  // namespace
