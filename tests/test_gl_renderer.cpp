@@ -90,6 +90,29 @@ TEST_F(GlRenderer, TexturesAreMadeAgainOnAReopenedScreen) {
   EXPECT_EQ(pixel(frame, 308, 108), 0xFF00FF00u);
 }
 
+// Small pictures share one texture until it is full; the rest, and any drawn large, have their own.
+TEST_F(GlRenderer, ManySmallPicturesEachShowTheirOwnTexels) {
+  open();
+  constexpr int kPictures = 300, kCell = 16;
+  std::vector<rt::Picture> pictures;
+  for (int i = 0; i < kPictures; ++i) {
+    const std::uint32_t argb = 0xFF000000u | ((std::uint32_t(i) * 2654435761u) >> 8);
+    pictures.push_back(renderer_shapes::solid_picture(64, argb, 0xB0B00000u + std::uint64_t(i)));
+  }
+  const auto draw_scaled = [&](const rt::Picture& p, float x, float y, float size) {
+    const rt::TexVertex corners[4] = {{x, y, 0, 0}, {x + size, y, 1, 0}, {x + size, y + size, 1, 1}, {x, y + size, 0, 1}};
+    gl_->draw_textured_quad(p, corners, rt::Colour{255, 255, 255, 255});
+  };
+  for (int i = 0; i < kPictures; ++i) draw_scaled(pictures[i], float(i % 64 * kCell), float(i / 64 * kCell), kCell);
+  draw_scaled(pictures[0], 0, 200, 400);
+  std::vector<std::uint32_t> frame;
+  gl_->read_back(frame);
+  for (int i = 0; i < kPictures; ++i) {
+    EXPECT_EQ(pixel(frame, i % 64 * kCell + kCell / 2, i / 64 * kCell + kCell / 2), pictures[i].argb[0]) << "picture " << i;
+  }
+  EXPECT_EQ(pixel(frame, 200, 400), pictures[0].argb[0]) << "a small picture drawn large";
+}
+
 TEST_F(GlRenderer, ReadBackAfterPresentGivesTheFrameShown) {
   open();
   fill_rect(*gl_, 0, 0, 512, 768, rt::Colour{10, 20, 30, 255});

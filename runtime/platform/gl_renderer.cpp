@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/platform/gl_atlas.hpp"
 #include "runtime/platform/gl_batch.hpp"
 #include "runtime/platform/gl_coverage.hpp"
 #include "runtime/platform/platform.hpp"
@@ -82,6 +83,7 @@ class GlRenderer final : public Renderer {
     open_ = true;
     // Textures and the kept frame belonged to the previous context, which is gone.
     textures_.clear();
+    atlas_texture_ = 0;
     scratch_texture_ = 0;
     saved_frame_texture_ = 0;
     saved_frame_ = Rect{};
@@ -113,17 +115,18 @@ class GlRenderer final : public Renderer {
 
   void draw_textured_quad(const Picture& picture, const TexVertex corners[4], Colour colour) override {
     if (!open_ || picture.width <= 0 || picture.height <= 0 || picture.argb.empty()) return;
-    bind_picture(picture);
+    const TexelSpot spot = bind_picture(picture, corners);
     // Fully opaque at full strength, blending would give the picture's own colour: it is left off.
     if (mode_ == 3) use_blending(!(bound_coverage_->opaque && colour.a == 255));
     drawn_since_present_ = true;
     const TexelShift shift = texel_shift(picture, corners);
     GlVertex fan[4];
     for (int i = 0; i < 4; ++i) {
-      fan[i] = gl_vertex(corners[i].x + kFillNudge, corners[i].y + kFillNudge, corners[i].u + shift.u,
-                      corners[i].v + shift.v, colour);
+      fan[i] = gl_vertex(corners[i].x + kFillNudge, corners[i].y + kFillNudge, spot.u(corners[i].u + shift.u),
+                         spot.v(corners[i].v + shift.v), colour);
     }
-    if (!draw_in_strips(picture, corners, fan)) batch_.add_fan(fan, 4);
+    if (!spot.in_atlas && draw_in_strips(picture, corners, fan)) return;
+    batch_.add_fan(fan, 4);
   }
 
   void fill_polygon(const float* xy, int count, Colour colour) override {
@@ -339,28 +342,73 @@ class GlRenderer final : public Renderer {
     bound_texture_ = texture;
   }
 
-  // The picture's texture on this screen, made the first time it is drawn here.
-  void bind_picture(const Picture& picture) {
+  // Where a picture's texels lie in the bound texture: all of it, or its place in the atlas.
+  struct TexelSpot {
+    bool in_atlas = false;
+    float u0 = 0.0f, v0 = 0.0f, u_scale = 1.0f, v_scale = 1.0f;
+    float u(float picture_u) const { return u0 + picture_u * u_scale; }
+    float v(float picture_v) const { return v0 + picture_v * v_scale; }
+  };
+
+  // Binds the texture holding the picture, made the first time it is drawn on this screen. A small
+  // picture drawn small and whole comes from the atlas; otherwise it has a texture of its own.
+  TexelSpot bind_picture(const Picture& picture, const TexVertex corners[4]) {
     use_texturing(true);
     // Pictures without an id cannot be told apart, so they share one texture refilled at every draw.
     if (picture.id == 0) {
       if (scratch_texture_ == 0) scratch_texture_ = new_texture();
       bind(scratch_texture_);
       upload(picture);
-      return;
+      scratch_coverage_ = coverage_of(picture);
+      bound_coverage_ = &scratch_coverage_;
+      return TexelSpot{};
     }
-    auto found = textures_.find(picture.id);
-    if (found != textures_.end()) {
-      bind(found->second.texture);
-      bound_coverage_ = &found->second.coverage;
-      return;
+    auto [found, made] = textures_.try_emplace(picture.id);
+    Texture& texture = found->second;
+    if (made) {
+      texture.coverage = coverage_of(picture);
+      texture.in_atlas = picture.width <= GlAtlas::kLargestSide && picture.height <= GlAtlas::kLargestSide &&
+                         add_to_atlas(picture, texture.place);
     }
-    const GLuint texture = new_texture();
-    bind(texture);
-    upload(picture);
-    Texture& made = textures_[picture.id];
-    made = Texture{texture, std::move(scratch_coverage_)};
-    bound_coverage_ = &made.coverage;
+    bound_coverage_ = &texture.coverage;
+    if (texture.in_atlas && drawn_small_and_whole(corners)) {
+      bind(atlas_texture_);
+      constexpr float kTexel = 1.0f / GlAtlas::kSize;
+      return TexelSpot{true, texture.place.x * kTexel, texture.place.y * kTexel, picture.width * kTexel,
+                       picture.height * kTexel};
+    }
+    if (texture.texture == 0) {
+      texture.texture = new_texture();
+      upload(picture);
+    }
+    bind(texture.texture);
+    return TexelSpot{};
+  }
+
+  bool add_to_atlas(const Picture& picture, GlAtlas::Place& place) {
+    if (atlas_texture_ == 0) {
+      atlas_texture_ = new_texture();
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GlAtlas::kSize, GlAtlas::kSize, 0, GL_BGRA,
+                   GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+      atlas_.reset();
+    }
+    // Primitives waiting on the atlas sample other places, which the copy leaves as they are.
+    bind(atlas_texture_);
+    return atlas_.add(picture, place);
+  }
+
+  // Texture coordinates within the picture (its ringed edge stands in for clamping just past it)
+  // and a quad too small for drawing in strips to pay.
+  bool drawn_small_and_whole(const TexVertex c[4]) const {
+    float left = c[0].x, right = c[0].x, top = c[0].y, bottom = c[0].y;
+    for (int i = 0; i < 4; ++i) {
+      if (!(c[i].u >= 0.0f && c[i].u <= 1.0f && c[i].v >= 0.0f && c[i].v <= 1.0f)) return false;
+      left = std::min(left, c[i].x);
+      right = std::max(right, c[i].x);
+      top = std::min(top, c[i].y);
+      bottom = std::max(bottom, c[i].y);
+    }
+    return (right - left) * (bottom - top) < float(width_) * float(height_) / 16.0f;
   }
 
   GLuint new_texture() {
@@ -374,12 +422,11 @@ class GlRenderer final : public Renderer {
     return texture;
   }
 
+  // Fills the bound texture with the picture.
   void upload(const Picture& picture) {
     batch_.flush();
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, picture.width, picture.height, 0, GL_BGRA,
                  GL_UNSIGNED_INT_8_8_8_8_REV, picture.argb.data());
-    scratch_coverage_ = coverage_of(picture);
-    bound_coverage_ = &scratch_coverage_;
   }
 
   // A large picture with wide fully transparent areas, drawn in a mode where a transparent texel
@@ -531,11 +578,15 @@ class GlRenderer final : public Renderer {
   bool texturing_ = false;
   GLuint bound_texture_ = 0;
   struct Texture {
-    GLuint texture = 0;
+    GLuint texture = 0;  // made when first drawn from its own texture
     Coverage coverage;
+    bool in_atlas = false;
+    GlAtlas::Place place;
   };
   std::unordered_map<std::uint64_t, Texture> textures_;
-  Coverage scratch_coverage_;  // the last picture uploaded, until its texture keeps it
+  GlAtlas atlas_;
+  GLuint atlas_texture_ = 0;
+  Coverage scratch_coverage_;  // the picture without an id last drawn
   const Coverage* bound_coverage_ = nullptr;
   bool blending_ = false;  // GL_BLEND is on
   GLuint scratch_texture_ = 0;
