@@ -14,7 +14,7 @@ void GlAtlas::reset() {
 }
 
 bool GlAtlas::add(const Picture& picture, Place& place) {
-  if (picture.width > kLargestSide || picture.height > kLargestSide) return false;
+  if (!fits(picture)) return false;
   const int width = picture.width + 2, height = picture.height + 2;
   if (row_x_ + width > kSize) {
     row_y_ += row_height_;

@@ -17,6 +17,10 @@ class GlAtlas {
     int x = 0, y = 0;  // the picture's top-left texel in the atlas
   };
 
+  static bool fits(const Picture& picture) {
+    return picture.width <= kLargestSide && picture.height <= kLargestSide;
+  }
+
   // Empties the atlas, for a new texture.
   void reset();
 

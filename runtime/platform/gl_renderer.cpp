@@ -367,8 +367,7 @@ class GlRenderer final : public Renderer {
     Texture& texture = found->second;
     if (made) {
       texture.coverage = coverage_of(picture);
-      texture.in_atlas = picture.width <= GlAtlas::kLargestSide && picture.height <= GlAtlas::kLargestSide &&
-                         add_to_atlas(picture, texture.place);
+      texture.in_atlas = GlAtlas::fits(picture) && add_to_atlas(picture, texture.place);
     }
     bound_coverage_ = &texture.coverage;
     if (texture.in_atlas && drawn_small_and_whole(corners)) {
