@@ -2,6 +2,7 @@
 #include "runtime/platform/gl_batch.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace rt {
 
@@ -25,15 +26,41 @@ void GlBatch::add_line(const GlVertex& from, const GlVertex& to) {
   out.insert(out.end(), ends, ends + 2);
 }
 
+namespace {
+
+// Whether the segment from a to b passes through the box, or may (a NaN anywhere).
+bool segment_meets(const GlVertex& a, const GlVertex& b, float left, float top, float right, float bottom) {
+  const float dx = b.x - a.x, dy = b.y - a.y;
+  for (float v : {a.x, a.y, dx, dy, left, top, right, bottom}) {
+    if (!std::isfinite(v)) return true;
+  }
+  float enter = 0.0f, leave = 1.0f;
+  // Keeps the part of the segment where p * t <= q.
+  const auto keep_where = [&](float p, float q) {
+    if (p == 0.0f) return !(q < 0.0f);
+    const float t = q / p;
+    if (p < 0.0f) {
+      enter = std::max(enter, t);
+    } else {
+      leave = std::min(leave, t);
+    }
+    return !(enter > leave);
+  };
+  return keep_where(-dx, a.x - left) && keep_where(dx, right - a.x) && keep_where(-dy, a.y - top) &&
+         keep_where(dy, bottom - a.y);
+}
+
+}  // namespace
+
 void GlBatch::flush() {
-  static constexpr GLenum kPrimitive[] = {GL_LINES, GL_TRIANGLES};
+  static constexpr GLenum kPrimitive[kGroups] = {GL_LINES, GL_TRIANGLES, GL_TRIANGLES};
   for (int group = 0; group < kGroups; ++group) {
     std::vector<GlVertex>& vertices = waiting_[group].vertices;
     if (vertices.empty()) continue;
     glVertexPointer(2, GL_FLOAT, sizeof(GlVertex), &vertices[0].x);
     glTexCoordPointer(2, GL_FLOAT, sizeof(GlVertex), &vertices[0].u);
     glColorPointer(4, GL_FLOAT, sizeof(GlVertex), &vertices[0].r);
-    glDrawArrays(kPrimitive[group / 2], 0, static_cast<GLsizei>(vertices.size()));
+    glDrawArrays(kPrimitive[group], 0, static_cast<GLsizei>(vertices.size()));
   }
   drop();
 }
@@ -55,23 +82,30 @@ std::vector<GlVertex>& GlBatch::room_for(Kind kind, const GlVertex* corners, int
   }
   // Written so that a NaN counts as off the screen.
   const bool on_screen = box.left >= 0.0f && box.top >= 0.0f && box.right <= screen_width_ && box.bottom <= screen_height_;
-  const int group = 2 * kind + (on_screen ? 0 : 1);
+  const int group = kind == kLines ? 0 : on_screen ? 1 : 2;
   box.left -= reach_;
   box.top -= reach_;
   box.right += reach_;
   box.bottom += reach_;
-  make_room(group, box);
+  make_room(group, box, kind == kLines ? corners : nullptr);
   // The first group is drawn first, so no later primitive ever needs to know where its own lie.
   if (group > 0) keep(group, box);
   return waiting_[group].vertices;
 }
 
-// Groups drawn after this one must hold nothing that this primitive would then be drawn under.
-void GlBatch::make_room(int group, const Box& box) {
+// Groups drawn after this one must hold nothing that this primitive would then be drawn under. A
+// line is held to the pixels near it, not to its box: a shower of long slanting drops has boxes that
+// overlap nearly everything.
+void GlBatch::make_room(int group, const Box& box, const GlVertex* line) {
+  const auto meets = [&](const Box& other) {
+    if (!other.meets(box)) return false;
+    return line == nullptr || segment_meets(line[0], line[1], other.left - reach_, other.top - reach_,
+                                            other.right + reach_, other.bottom + reach_);
+  };
   for (int later = group + 1; later < kGroups; ++later) {
     const Waiting& w = waiting_[later];
     if (w.boxes.empty() || !w.all.meets(box)) continue;
-    if (std::any_of(w.boxes.begin(), w.boxes.end(), [&](const Box& other) { return other.meets(box); })) {
+    if (std::any_of(w.boxes.begin(), w.boxes.end(), meets)) {
       flush();
       return;
     }

@@ -18,10 +18,10 @@ struct GlVertex {
 GlVertex gl_vertex(float x, float y, float u, float v, Colour colour);
 
 // Everything added shares one texture and one blending state: the owner flushes before changing
-// either. Lines and triangles are drawn by separate calls, lines first, and of each kind those wholly
-// on the screen apart from those reaching past its edge: a software driver sends every vertex of a
-// call through its slow clipping path, once per few dozen primitives, as soon as one vertex of the
-// call lies off the screen. A primitive that would end up drawn before an earlier one of another group
+// either. Lines and triangles are drawn by separate calls, lines first, and the triangles wholly on
+// the screen apart from those reaching past its edge: a software driver sends every vertex of a call
+// through its slow clipping path, once per few dozen primitives, as soon as one vertex of the call
+// lies off the screen. A primitive that would end up drawn before an earlier one of another group
 // over the same pixels first has what waits drawn.
 class GlBatch {
  public:
@@ -46,8 +46,8 @@ class GlBatch {
   // Lines come first: a line's end pixel is drawn after it as a small square, which must not force
   // a flush at every line of a shower of them.
   enum Kind { kLines, kTriangles };
-  // Groups in the order they are drawn: each kind on the screen, then the same kind past its edge.
-  static constexpr int kGroups = 4;
+  // Groups in the order they are drawn: lines, triangles on the screen, triangles past its edge.
+  static constexpr int kGroups = 3;
 
   struct Box {
     float left, top, right, bottom;
@@ -65,7 +65,7 @@ class GlBatch {
 
   // Where the next primitive of this kind goes, after making room for it.
   std::vector<GlVertex>& room_for(Kind kind, const GlVertex* corners, int count);
-  void make_room(int group, const Box& box);
+  void make_room(int group, const Box& box, const GlVertex* line);
   void keep(int group, const Box& box);
 
   float reach_ = 2.0f;
