@@ -7,7 +7,7 @@
 namespace rt {
 
 GlVertex gl_vertex(float x, float y, float u, float v, Colour colour) {
-  return GlVertex{x, y, u, v, colour.r / 255.0f, colour.g / 255.0f, colour.b / 255.0f, colour.a / 255.0f};
+  return GlVertex{x, y, u, v, {colour.r, colour.g, colour.b, colour.a}};
 }
 
 void GlBatch::add_fan(const GlVertex* corners, int count) {
@@ -59,7 +59,7 @@ void GlBatch::flush() {
     if (vertices.empty()) continue;
     glVertexPointer(2, GL_FLOAT, sizeof(GlVertex), &vertices[0].x);
     glTexCoordPointer(2, GL_FLOAT, sizeof(GlVertex), &vertices[0].u);
-    glColorPointer(4, GL_FLOAT, sizeof(GlVertex), &vertices[0].r);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(GlVertex), vertices[0].rgba);
     glDrawArrays(kPrimitive[group], 0, static_cast<GLsizei>(vertices.size()));
   }
   drop();

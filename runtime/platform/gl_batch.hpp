@@ -3,16 +3,17 @@
 #pragma once
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "runtime/renderer.hpp"
 
 namespace rt {
 
-// One corner as the vertex arrays hold it. Colours are the floats glColor4ub would make of them.
+// One corner as the vertex arrays hold it, its colour in bytes as glColor4ub takes it.
 struct GlVertex {
   float x, y, u, v;
-  float r, g, b, a;
+  std::uint8_t rgba[4];
 };
 
 GlVertex gl_vertex(float x, float y, float u, float v, Colour colour);
