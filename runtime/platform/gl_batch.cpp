@@ -11,19 +11,25 @@ GlVertex gl_vertex(float x, float y, float u, float v, Colour colour) {
 }
 
 void GlBatch::add_fan(const GlVertex* corners, int count) {
-  std::vector<GlVertex>& out = room_for(kTriangles, corners, count);
-  // Separate triangles, as the fan would cut them, so that consecutive fans share one call.
+  Waiting& w = room_for(kTriangles, corners, count);
+  // Separate triangles, as the fan would cut them, so that consecutive fans share one call; each
+  // corner is sent once and named by index.
+  const auto first = static_cast<GLuint>(w.vertices.size());
+  w.vertices.insert(w.vertices.end(), corners, corners + count);
   for (int i = 1; i + 1 < count; ++i) {
-    out.push_back(corners[0]);
-    out.push_back(corners[i]);
-    out.push_back(corners[i + 1]);
+    w.indices.push_back(first);
+    w.indices.push_back(first + GLuint(i));
+    w.indices.push_back(first + GLuint(i) + 1);
   }
 }
 
 void GlBatch::add_line(const GlVertex& from, const GlVertex& to) {
   const GlVertex ends[2] = {from, to};
-  std::vector<GlVertex>& out = room_for(kLines, ends, 2);
-  out.insert(out.end(), ends, ends + 2);
+  Waiting& w = room_for(kLines, ends, 2);
+  const auto first = static_cast<GLuint>(w.vertices.size());
+  w.vertices.insert(w.vertices.end(), ends, ends + 2);
+  w.indices.push_back(first);
+  w.indices.push_back(first + 1);
 }
 
 namespace {
@@ -60,7 +66,8 @@ void GlBatch::flush() {
     glVertexPointer(2, GL_FLOAT, sizeof(GlVertex), &vertices[0].x);
     glTexCoordPointer(2, GL_FLOAT, sizeof(GlVertex), &vertices[0].u);
     glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(GlVertex), vertices[0].rgba);
-    glDrawArrays(kPrimitive[group], 0, static_cast<GLsizei>(vertices.size()));
+    const std::vector<GLuint>& indices = waiting_[group].indices;
+    glDrawElements(kPrimitive[group], static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
   }
   drop();
 }
@@ -68,11 +75,12 @@ void GlBatch::flush() {
 void GlBatch::drop() {
   for (Waiting& w : waiting_) {
     w.vertices.clear();
+    w.indices.clear();
     w.boxes.clear();
   }
 }
 
-std::vector<GlVertex>& GlBatch::room_for(Kind kind, const GlVertex* corners, int count) {
+GlBatch::Waiting& GlBatch::room_for(Kind kind, const GlVertex* corners, int count) {
   Box box{corners[0].x, corners[0].y, corners[0].x, corners[0].y};
   for (int i = 1; i < count; ++i) {
     box.left = std::min(box.left, corners[i].x);
@@ -90,7 +98,7 @@ std::vector<GlVertex>& GlBatch::room_for(Kind kind, const GlVertex* corners, int
   make_room(group, box, kind == kLines ? corners : nullptr);
   // The first group is drawn first, so no later primitive ever needs to know where its own lie.
   if (group > 0) keep(group, box);
-  return waiting_[group].vertices;
+  return waiting_[group];
 }
 
 // Groups drawn after this one must hold nothing that this primitive would then be drawn under. A

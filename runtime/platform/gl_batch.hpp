@@ -60,12 +60,13 @@ class GlBatch {
 
   struct Waiting {
     std::vector<GlVertex> vertices;
+    std::vector<GLuint> indices;  // pairs of line ends, triples of triangle corners
     std::vector<Box> boxes;  // one per primitive
     Box all{};               // around every box, valid while boxes is not empty
   };
 
   // Where the next primitive of this kind goes, after making room for it.
-  std::vector<GlVertex>& room_for(Kind kind, const GlVertex* corners, int count);
+  Waiting& room_for(Kind kind, const GlVertex* corners, int count);
   void make_room(int group, const Box& box, const GlVertex* line);
   void keep(int group, const Box& box);
 
