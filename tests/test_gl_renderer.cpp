@@ -159,6 +159,18 @@ TEST_F(GlRenderer, ModesOutsideOneToFiveDrawWithoutBlendingOrAlphaTest) {
   EXPECT_EQ(pixel(frame, 50, 50), 0xFFFFFFFFu) << "neither blended over black nor dropped for its low alpha";
 }
 
+// An opaque picture at full strength is drawn without blending; what follows it must blend again.
+TEST_F(GlRenderer, HalfTransparentShapeAfterAnOpaquePictureStillBlends) {
+  open();
+  gl_->set_blend_mode(3);
+  draw_at(*gl_, plain_picture(0xFFFF0000u, 0xA11CE010), 0, 0);
+  fill_rect(*gl_, 100, 100, 50, 50, rt::Colour{255, 255, 255, 128});
+  std::vector<std::uint32_t> frame;
+  gl_->read_back(frame);
+  const std::uint32_t grey = pixel(frame, 120, 120) & 0xFFu;
+  EXPECT_TRUE(grey >= 0x7F && grey <= 0x81) << std::hex << pixel(frame, 120, 120);
+}
+
 // Shapes of every kind the renderer groups apart, each lighting pixel (150, y) and little else near it.
 using Shape = void (*)(rt::Renderer&, float y, rt::Colour);
 const Shape kShapes[] = {

@@ -13,6 +13,7 @@
 #include "runtime/platform/platform.hpp"
 #include "runtime/renderer.hpp"
 #include "runtime/soft_outline.hpp"
+#include "runtime/soft_spans.hpp"
 
 namespace rt {
 namespace {
@@ -116,8 +117,7 @@ class GlRenderer final : public Renderer {
   void draw_textured_quad(const Picture& picture, const TexVertex corners[4], Colour colour) override {
     if (!open_ || picture.width <= 0 || picture.height <= 0 || picture.argb.empty()) return;
     const TexelSpot spot = bind_picture(picture, corners);
-    // Fully opaque at full strength, blending would give the picture's own colour: it is left off.
-    if (mode_ == 3) use_blending(!(bound_coverage_->opaque && colour.a == 255));
+    use_blending_for(bound_coverage_->opaque, colour);
     drawn_since_present_ = true;
     const TexelShift shift = texel_shift(picture, corners);
     GlVertex fan[4];
@@ -131,7 +131,7 @@ class GlRenderer final : public Renderer {
 
   void fill_polygon(const float* xy, int count, Colour colour) override {
     if (!open_ || count < 3) return;
-    use_texturing(false);
+    use_flat_colour(colour);
     drawn_since_present_ = true;
     if (fill_as_rectangles(xy, count, colour)) return;
     fan_.clear();
@@ -141,7 +141,7 @@ class GlRenderer final : public Renderer {
 
   void draw_line(float x1, float y1, float x2, float y2, Colour colour) override {
     if (!open_) return;
-    use_texturing(false);
+    use_flat_colour(colour);
     drawn_since_present_ = true;
     // The ends move along the line to the pixel edges around the first and last pixel centres it
     // passes, so that the diamond rule covers exactly those pixels, as the software device does;
@@ -171,7 +171,7 @@ class GlRenderer final : public Renderer {
 
   void plot_point(float x, float y, Colour colour) override {
     if (!open_) return;
-    use_texturing(false);
+    use_flat_colour(colour);
     drawn_since_present_ = true;
     // The pixel containing (x, y), as a square: it joins the triangles' batch, and at a scaled
     // viewport it covers the picture pixel as the polygons beside it do.
@@ -247,7 +247,6 @@ class GlRenderer final : public Renderer {
     glDisable(GL_LIGHTING);
     glDisable(GL_DITHER);
     glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POINT_SMOOTH);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -286,8 +285,7 @@ class GlRenderer final : public Renderer {
     // One picture pixel stays one pixel wide however the picture is scaled.
     const float pixel = std::max(1.0f, std::round(float(fitted.width) / width_));
     glLineWidth(pixel);
-    glPointSize(pixel);
-    // Half a line or point, its rounding to a pixel centre and a pixel of margin, in picture pixels.
+    // Half a line, its rounding to a pixel centre and a pixel of margin, in picture pixels.
     batch_.set_reach((pixel * 0.5f + 1.5f) * width_ / fitted.width);
   }
 
@@ -321,6 +319,17 @@ class GlRenderer final : public Renderer {
   }
 
   void use_blending(bool on) { use_capability(blending_, GL_BLEND, on); }
+
+  // Blending as the mode asks, left off where it would give the source's own colour anyway: an
+  // opaque picture or shape at full strength in the alpha-blend mode.
+  void use_blending_for(bool opaque, Colour colour) {
+    use_blending(mode_ >= 3 && mode_ <= 5 && !(opaque && soft::opaque_texels_replace(mode_, colour)));
+  }
+
+  void use_flat_colour(Colour colour) {
+    use_texturing(false);
+    use_blending_for(true, colour);
+  }
 
   void use_texturing(bool on) { use_capability(texturing_, GL_TEXTURE_2D, on); }
 
@@ -432,7 +441,7 @@ class GlRenderer final : public Renderer {
   // leaves its pixel as it was, is drawn once per run of strips with the screen cut down to the
   // strips' covered rows and a margin: the pixels cut away would only have sampled transparent texels.
   bool draw_in_strips(const Picture& picture, const TexVertex c[4], const GlVertex fan[4]) {
-    if (mode_ != 1 && mode_ != 3 && mode_ != 4) return false;
+    if (!soft::skips_transparent(mode_)) return false;
     const bool axis_aligned = c[0].y == c[1].y && c[2].y == c[3].y && c[0].x == c[3].x && c[1].x == c[2].x &&
                               c[0].u == c[3].u && c[1].u == c[2].u && c[0].v == c[1].v && c[2].v == c[3].v;
     if (!axis_aligned || c[0].x == c[1].x || c[0].y == c[3].y || c[0].u == c[1].u || c[0].v == c[3].v) {
