@@ -1,7 +1,9 @@
 // Files: byte streams by handle, Latin-1 lines in and CR LF lines out.
 #include "runtime/files.hpp"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
@@ -26,12 +28,27 @@ Stream* stream_for(int handle) {
   return stream.file != nullptr ? &stream : nullptr;
 }
 
-std::FILE* open_native(const String& path, const char* mode) {
+std::string native_name(const String& path) {
   String native = path;
   for (char16_t& c : native) {
     if (c == u'\\') c = u'/';
   }
-  return std::fopen(to_latin1(native).c_str(), mode);
+  return to_latin1(native);
+}
+
+// A folder opens for reading yet never reaches its end, a device may never end, and opening a named
+// pipe waits for a writer that may never come: only a regular file is opened, without waiting.
+std::FILE* open_regular_file(const std::string& name, long& size) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  std::FILE* file = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::fdopen(fd, "rb") : nullptr;
+  if (file == nullptr) {
+    ::close(fd);
+    return nullptr;
+  }
+  size = static_cast<long>(st.st_size);
+  return file;
 }
 
 int add_stream(std::FILE* file, long size) {
@@ -43,21 +60,14 @@ int add_stream(std::FILE* file, long size) {
 }
 }  // namespace
 
-// A folder opens for reading here yet never reaches its end, and a pipe or a device has no size to
-// reach: only a regular file gives a stream.
 int open_read_file(const String& path) {
-  std::FILE* file = open_native(path, "rb");
-  if (file == nullptr) return 0;
-  struct stat st {};
-  if (::fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::fclose(file);
-    return 0;
-  }
-  return add_stream(file, static_cast<long>(st.st_size));
+  long size = 0;
+  std::FILE* file = open_regular_file(native_name(path), size);
+  return file == nullptr ? 0 : add_stream(file, size);
 }
 
 int open_write_file(const String& path) {
-  std::FILE* file = open_native(path, "wb");
+  std::FILE* file = std::fopen(native_name(path).c_str(), "wb");
   return file == nullptr ? 0 : add_stream(file, 0);
 }
 
@@ -112,12 +122,12 @@ void close_stream(int handle) {
 }
 
 std::optional<std::string> read_whole_file(const std::string& name) {
-  std::FILE* file = std::fopen(name.c_str(), "rb");
+  long size = 0;
+  std::FILE* file = open_regular_file(name, size);
   if (!file) return std::nullopt;
   std::string bytes;
   // Room for the whole file first, so the buffer is not copied as it grows.
-  struct stat info {};
-  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  bytes.reserve(static_cast<std::size_t>(size));
   char buffer[65536];
   std::size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);

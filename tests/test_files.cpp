@@ -1,7 +1,12 @@
 // Reading and writing text lines the way the score file needs them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -95,6 +100,19 @@ TEST_F(Files, MissingFileAndUnknownHandlesAreHarmless) {
 TEST_F(Files, OnlyRegularFilesOpenForReadingAndAFailedReadIsReported) {
   EXPECT_EQ(rt::open_read_file(rt::from_latin1(::testing::TempDir())), 0) << "a folder";
   EXPECT_EQ(rt::open_read_file(u"/dev/zero"), 0) << "a device";
+  // A named pipe with no writer: refused at once by both readers rather than waited on.
+  const std::string pipe = path("pipe");
+  ::unlink(pipe.c_str());
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const auto refused_at_once = [&](auto read) {
+    auto reading = std::async(std::launch::async, read);
+    const bool at_once = reading.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    // A writer lets a waiting open return, so that a failure here does not hang the test.
+    if (!at_once) ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+    return !reading.get() && at_once;
+  };
+  EXPECT_TRUE(refused_at_once([&] { return rt::open_read_file(upath("pipe")) != 0; })) << "a named pipe";
+  EXPECT_TRUE(refused_at_once([&] { return rt::read_whole_file(pipe).has_value(); })) << "a named pipe";
   // A process's own memory reads as a file, and fails at address 0.
   const int s = rt::open_read_file(u"/proc/self/mem");
   ASSERT_NE(s, 0);
