@@ -68,12 +68,13 @@ enum class Replaced { done, failed, impossible };
 
 // Writes the table to a temporary file of its own beside `target` and renames it over `target`, so the
 // file always holds a whole table. The temporary file takes the owner, group and mode of `old` (the file
-// replaced, or null when there is none). `impossible` when the folder takes no new file or the owner
-// cannot be kept; nothing has changed then.
+// replaced, or null when there is none). `impossible` when the folder takes no new file, the owner
+// cannot be kept or the file cannot be renamed over (a file mounted on its own, as in a container);
+// nothing has changed then.
 Replaced replace_whole(const std::string& target, const std::string& bytes, const struct stat* old) {
   std::string temp = target + ".XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return Replaced::impossible;
+  if (fd < 0) return errno == EACCES || errno == EPERM ? Replaced::impossible : Replaced::failed;
   const bool kept = old != nullptr ? ::fchown(fd, old->st_uid, old->st_gid) == 0 && ::fchmod(fd, old->st_mode & 07777) == 0
                                    : ::fchmod(fd, new_file_mode()) == 0;
   if (!kept) {
@@ -83,21 +84,24 @@ Replaced replace_whole(const std::string& target, const std::string& bytes, cons
   }
   bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
+  if (!ok || std::rename(temp.c_str(), target.c_str()) != 0) {
+    const bool unmovable = ok && (errno == EBUSY || errno == EXDEV);
     ::unlink(temp.c_str());
-    return Replaced::failed;
+    return unmovable ? Replaced::impossible : Replaced::failed;
   }
   sync_folder(target);
   return Replaced::done;
 }
 
-// The table written over the old one and the file cut to its length, every step checked. Writing over
-// the old bytes before cutting keeps a full disk from taking more of the old table than it must; the
-// lock keeps two programs saving at once from mixing their tables.
+// The table written over the old one and the file cut to its length, every step checked. The room a
+// longer table needs is taken before any old byte is written over, so that a full disk fails the save
+// with the old table whole; the lock keeps two programs saving at once from mixing their tables.
 bool write_in_place(int fd, const std::string& bytes) {
-  return ::flock(fd, LOCK_EX) == 0 && write_all(fd, bytes) &&
-         ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+  const auto size = static_cast<off_t>(bytes.size());
+  struct stat now {};
+  return ::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &now) == 0 &&
+         (size <= now.st_size || ::posix_fallocate(fd, now.st_size, size - now.st_size) == 0) &&
+         write_all(fd, bytes) && ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
 }
 
 }  // namespace

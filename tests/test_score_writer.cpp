@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -126,14 +127,34 @@ TEST(ScoreFile, RenameOntoADirectoryFailsAndCleansUp) {
 }
 
 // A rename would leave the other name with the old table: the file is written where it is, and a
-// longer old table is cut to the new one.
+// longer old table is cut to the new one. A longer new table that finds no room fails before any old
+// byte is written over.
 TEST(ScoreFile, FileWithAnotherNameIsWrittenInPlace) {
   ScratchFolder folder;
-  write_bytes("scores.txt", std::string(1000, '9'));
+  write_bytes("scores.txt", kOldTable);
   fs::create_hard_link("scores.txt", "shared.txt");
   const Table t = sample_table();
+  {
+    const FileSizeLimit limit(kOldTable.size() + 10);
+    EXPECT_FALSE(game::save_score_table("scores.txt", t.scores, t.names));
+  }
+  EXPECT_EQ(read_bytes("shared.txt"), kOldTable);
+  write_bytes("scores.txt", std::string(1000, '9'));
   ASSERT_TRUE(game::save_score_table("scores.txt", t.scores, t.names));
   EXPECT_EQ(read_bytes("scores.txt"), kSampleBytes);
+  EXPECT_EQ(read_bytes("shared.txt"), kSampleBytes);
+}
+
+// A file mounted on its own, as a container shares one, cannot be renamed over: it is written in place.
+TEST(ScoreFile, FileMountedOnItsOwnIsWrittenInPlace) {
+  ScratchFolder folder;
+  write_bytes("shared.txt", kOldTable);
+  write_bytes("scores.txt", "");
+  if (::mount("shared.txt", "scores.txt", nullptr, MS_BIND, nullptr) != 0) GTEST_SKIP() << "cannot mount here";
+  const Table t = sample_table();
+  const bool saved = game::save_score_table("scores.txt", t.scores, t.names);
+  ::umount("scores.txt");
+  EXPECT_TRUE(saved);
   EXPECT_EQ(read_bytes("shared.txt"), kSampleBytes);
 }
 
