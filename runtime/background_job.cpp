@@ -22,7 +22,10 @@ WorkerPool& pool() {
   return p;
 }
 
-unsigned most_workers() { return std::clamp(std::thread::hardware_concurrency(), 2u, 8u) - 1; }
+unsigned most_workers() {
+  static const unsigned most = std::clamp(std::thread::hardware_concurrency(), 2u, 8u) - 1;
+  return most;
+}
 
 [[noreturn]] void serve(WorkerPool& p) {
   for (;;) {

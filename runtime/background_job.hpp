@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -31,6 +32,23 @@ class BackgroundJob {
   bool claimed_ = false;
   bool done_ = false;
   std::exception_ptr error_;
+};
+
+// A job that makes one value, taken once by whoever needs it.
+template <class T>
+class ResultJob final : public BackgroundJob {
+ public:
+  explicit ResultJob(std::function<T()> make) : make_(std::move(make)) {}
+  T take() {
+    finish();
+    return std::move(result_);
+  }
+
+ private:
+  void run() override { result_ = make_(); }
+
+  std::function<T()> make_;
+  T result_{};
 };
 
 // Queues the job for the worker threads, started on first use: one fewer than the machine's cores,

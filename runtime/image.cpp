@@ -47,21 +47,7 @@ std::shared_ptr<const Picture> decode_file(const PictureKey& key, const std::vec
   return std::make_shared<const Picture>(std::move(*picture));
 }
 
-class PictureJob final : public BackgroundJob {
- public:
-  PictureJob(PictureKey key, std::vector<Decoder> decoders) : key_(std::move(key)), decoders_(std::move(decoders)) {}
-  std::shared_ptr<const Picture> picture() {
-    finish();
-    return picture_;
-  }
-
- private:
-  void run() override { picture_ = decode_file(key_, decoders_); }
-
-  PictureKey key_;
-  std::vector<Decoder> decoders_;  // a copy: registering a decoder must not reach a running job
-  std::shared_ptr<const Picture> picture_;
-};
+using PictureJob = ResultJob<std::shared_ptr<const Picture>>;
 
 struct ImageStore {
   std::vector<Decoder> decoders;  // in order of registration
@@ -104,7 +90,7 @@ std::shared_ptr<const Picture> load_picture(const PictureKey& key) {
   if (auto found = s.pictures.find(key); found != s.pictures.end()) return found->second;
   std::shared_ptr<const Picture> picture;
   if (auto ahead = s.ahead.extract(key)) {
-    picture = ahead.mapped()->picture();
+    picture = ahead.mapped()->take();
   } else {
     picture = decode_file(key, s.decoders);
   }
@@ -163,7 +149,9 @@ void decode_pictures_ahead(const std::vector<ImageLoad>& loads) {
     const std::optional<ImageKey> key = image_key(to_latin1(load.path), load.flags);
     // A file that cannot be looked at is left to its load, which reports it.
     if (!key || s.pictures.contains(key->picture) || s.ahead.contains(key->picture)) continue;
-    auto job = std::make_shared<PictureJob>(key->picture, s.decoders);
+    // The decoders are copied: registering a decoder must not reach a running job.
+    auto job = std::make_shared<PictureJob>(
+        [key = key->picture, decoders = s.decoders] { return decode_file(key, decoders); });
     s.ahead.emplace(key->picture, job);
     jobs.emplace_back(key->picture.file_size, std::move(job));
   }

@@ -40,21 +40,7 @@ std::optional<SoundClip> decode_file(const std::string& name, const std::vector<
   return clip;
 }
 
-class ClipJob final : public BackgroundJob {
- public:
-  ClipJob(std::string name, std::vector<SoundDecoder> decoders) : name_(std::move(name)), decoders_(std::move(decoders)) {}
-  std::optional<SoundClip> take_clip() {
-    finish();
-    return std::move(clip_);
-  }
-
- private:
-  void run() override { clip_ = decode_file(name_, decoders_); }
-
-  std::string name_;
-  std::vector<SoundDecoder> decoders_;  // a copy: registering a decoder must not reach a running job
-  std::optional<SoundClip> clip_;
-};
+using ClipJob = ResultJob<std::optional<SoundClip>>;
 
 struct SoundServices {
   std::vector<SoundDecoder> decoders;
@@ -229,7 +215,7 @@ int load_sound(const String& path, int flags) {
 
   std::optional<SoundClip> clip;
   if (auto ahead = s.ahead.extract(name)) {
-    clip = ahead.mapped()->take_clip();
+    clip = ahead.mapped()->take();
   } else {
     clip = decode_file(name, s.decoders);
   }
@@ -254,7 +240,8 @@ void decode_sounds_ahead(const std::vector<SoundLoad>& loads) {
     const std::uintmax_t size = std::filesystem::file_size(name, error);
     // A file that cannot be looked at is left to its load, which reports it.
     if (error) continue;
-    auto job = std::make_shared<ClipJob>(name, s.decoders);
+    // The decoders are copied: registering a decoder must not reach a running job.
+    auto job = std::make_shared<ClipJob>([name, decoders = s.decoders] { return decode_file(name, decoders); });
     s.ahead.emplace(std::move(name), job);
     jobs.emplace_back(size, std::move(job));
   }
