@@ -112,7 +112,6 @@ class SdlPlatform : public Platform {
 
   bool open_window(int width, int height, bool fullscreen, SurfaceKind kind) override {
     close_window();
-    window_error_.clear();
     if (!init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) {
       window_error_ = SDL_GetError();
       return false;
@@ -120,6 +119,9 @@ class SdlPlatform : public Platform {
     window_error_ = why_nothing_would_show();
     if (!window_error_.empty()) return false;
     const bool gl = kind == SurfaceKind::OpenGL;
+    // Nothing is depth tested, by the game or by the copy that shows the software device's picture,
+    // and a software driver runs several times faster without a depth buffer.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     // Only the full-screen OpenGL screen gives the desktop back when it loses the focus.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, gl && fullscreen ? "1" : "0");
     Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
@@ -129,7 +131,6 @@ class SdlPlatform : public Platform {
       SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
       SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
       SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-      SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // nothing is depth tested; a software driver runs faster without
     }
     // A full-screen window is made at the desktop's size from the start: with no window manager to
     // act on the full-screen request (Xvfb), it would otherwise stay at the picture's size.
@@ -330,10 +331,9 @@ class SdlPlatform : public Platform {
     return true;
   }
 
-  // The picture reaches the window as one scaled copy of an opaque texture. Without blending and
-  // without a depth buffer, Mesa's software driver makes that copy several times faster.
+  // The picture reaches the window as one scaled copy of an opaque texture. Without blending (and
+  // without the depth buffer the window is made without), Mesa's software driver copies it fastest.
   bool make_streaming_texture() {
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) return false;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
